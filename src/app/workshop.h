@@ -1,0 +1,79 @@
+// The workshop object: the tool's whole state and every action of it.
+#ifndef DRAV_APP_WORKSHOP_H_
+#define DRAV_APP_WORKSHOP_H_
+
+#include <string>
+
+#include "assets/asset_types.h"
+#include "files/directory.h"
+#include "steam/steam_callback.h"
+
+/// Reads the path file: every line, without its line break, joined. False
+/// (and `path` untouched) when the file can't be opened.
+bool readPathFile(const std::string& fileName, std::string* path);
+
+/// Replaces the path file with `path` exactly, through a temporary file
+/// renamed over it. False when the file could not be written.
+bool writePathFile(const std::string& fileName, const std::string& path);
+
+class cWorkshop {
+ public:
+  explicit cWorkshop(cFileSystem* fileSystem);
+  ~cWorkshop();
+
+  /// Checks Steam, settles the workshop path and runs the menu loop until
+  /// the user leaves.
+  void run();
+
+ private:
+  cWorkshop(const cWorkshop&) = delete;
+  cWorkshop& operator=(const cWorkshop&) = delete;
+
+  // Tool shell.
+  void mainMenu();
+  bool changeWorkshopPath();
+  void waitForAction();
+
+  // Asset types.
+  AssetType chooseAssetType();
+
+  // Publishing.
+  void createItem();
+  void onCreateItemResult(CreateItemResult_t* result, bool ioFailure);
+  void queryPublishedItems();
+  void onQueryCompleted(SteamUGCQueryCompleted_t* result, bool ioFailure);
+  void uploadItem(PublishedFileId_t itemId, int assetType, std::string title);
+  bool choosePreviewImage(const std::string& contentPath, std::string* previewPath,
+                          bool ask);
+  void onSubmitItemUpdateResult(SubmitItemUpdateResult_t* result, bool ioFailure);
+  void showUpdateProgress();
+  bool checkResult(EResult code);
+  bool checkDelivery(bool ioFailure);
+
+  // Subscriptions.
+  void onDownloadItemResult(DownloadItemResult_t* result);
+  bool downloadItem(PublishedFileId_t itemId);
+  void installSubscriptions();
+  bool installItemFolder(const std::string& folder, PublishedFileId_t itemId);
+
+  cFileSystem* fileSystem;
+  ISteamUGC* ugc;
+  SteamUGCDetails_t* itemDetails;
+  SteamParamStringArray_t* itemTags;
+  std::string workshopPath;
+  std::string pathFileName;
+  std::string stagingPath;
+  bool actionDone;
+  bool exitRequested;
+  bool downloadPending;
+  bool downloadSucceeded;
+  PublishedFileId_t downloadItemId;
+  CCallResult<cWorkshop, CreateItemResult_t> createItemCall;
+  CCallResult<cWorkshop, SteamUGCQueryCompleted_t> queryCall;
+  CCallResult<cWorkshop, SubmitItemUpdateResult_t> submitCall;
+  CCallback<cWorkshop, DownloadItemResult_t, false> downloadCallback;
+  // The update being submitted, for the progress line on a terminal.
+  UGCUpdateHandle_t updateHandle;
+};
+
+#endif  // DRAV_APP_WORKSHOP_H_

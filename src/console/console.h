@@ -1,0 +1,34 @@
+// Console output and input: the colour manipulators, the one line reader
+// and the pause.
+#ifndef DRAV_CONSOLE_CONSOLE_H_
+#define DRAV_CONSOLE_CONSOLE_H_
+
+#include <ostream>
+#include <string>
+
+/// Colour manipulators: each flushes the stream, then sets the console's
+/// text colour for everything written after it. Nothing happens to the
+/// colour when standard output is not a console or terminal.
+std::ostream& grey(std::ostream& stream);
+std::ostream& green(std::ostream& stream);
+std::ostream& cyan(std::ostream& stream);
+std::ostream& red(std::ostream& stream);
+std::ostream& magenta(std::ostream& stream);
+std::ostream& yellow(std::ostream& stream);
+
+/// Prints the prompt marker and reads one whole line from standard input,
+/// without its line break. At end of input the result is "".
+std::string readLine();
+
+/// True once standard input has reached its end and is not a terminal,
+/// so no later read can deliver a line.
+bool inputEnded();
+
+/// Holds the console until a key is pressed; does nothing when standard
+/// input is not a terminal.
+void pauseConsole();
+
+/// True when standard output is a console or terminal.
+bool stdoutIsTerminal();
+
+#endif  // DRAV_CONSOLE_CONSOLE_H_

@@ -1,0 +1,25 @@
+// Path utilities. Both "/" and "\" separate components everywhere; joinPath
+// writes the platform's own separator.
+#ifndef DRAV_FILES_PATHS_H_
+#define DRAV_FILES_PATHS_H_
+
+#include <string>
+#include <vector>
+
+/// The maximal runs of characters of `text` that are not in `delimiters`.
+std::vector<std::string> tokenize(const std::string& text,
+                                  const std::string& delimiters);
+
+/// The last component of `path`; "" when it has none.
+std::string getFileName(const std::string& path);
+
+/// `path` without its last component and the separator in front of it.
+std::string getFolderPath(const std::string& path);
+
+/// The folder of the running executable, without a trailing separator.
+std::string getToolFolder();
+
+/// `folder` + the platform's separator ("\" on Windows, "/" elsewhere) + `name`.
+std::string joinPath(const std::string& folder, const std::string& name);
+
+#endif  // DRAV_FILES_PATHS_H_
