@@ -1,0 +1,48 @@
+#include "test_util.h"
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+ScopedTempDir::ScopedTempDir() {
+  std::random_device random;
+  std::error_code error;
+  fs::path base = fs::temp_directory_path(error);
+  for (;;) {
+    fs::path candidate = base / ("drav-test-" + std::to_string(random()));
+    if (fs::create_directory(candidate, error)) {
+      path_ = candidate.string();
+      return;
+    }
+  }
+}
+
+ScopedTempDir::~ScopedTempDir() {
+  std::error_code error;
+  // Tests leave read-only files behind; make everything writable first.
+  for (auto it = fs::recursive_directory_iterator(path_, error);
+       it != fs::recursive_directory_iterator(); it.increment(error)) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+  }
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, error);
+  fs::remove_all(path_, error);
+}
+
+std::string ScopedTempDir::file(const std::string& name) const {
+  return (fs::path(path_) / name).string();
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
