@@ -16,6 +16,9 @@ bool readPathFile(const std::string& fileName, std::string* path);
 /// renamed over it. False when the file could not be written.
 bool writePathFile(const std::string& fileName, const std::string& path);
 
+/// The number in decimal, as a string stream formats it.
+std::string intToString(int number);
+
 class cWorkshop {
  public:
   explicit cWorkshop(cFileSystem* fileSystem);
@@ -43,10 +46,18 @@ class cWorkshop {
   void queryPublishedItems();
   void onQueryCompleted(SteamUGCQueryCompleted_t* result, bool ioFailure);
   void uploadItem(PublishedFileId_t itemId, int assetType, std::string title);
+  bool chooseContentFile(int assetType, std::string* contentPath);
+  bool settleNewItemPreview(int assetType, const std::string& contentPath,
+                            std::string* previewPath);
   bool choosePreviewImage(const std::string& contentPath, std::string* previewPath,
                           bool ask);
+  bool stageContent(const std::string& contentPath);
+  void submitUpdate(PublishedFileId_t itemId, int assetType, const std::string& title,
+                    const std::string& contentPath, const std::string& previewPath,
+                    const std::string& changeNote);
   void onSubmitItemUpdateResult(SubmitItemUpdateResult_t* result, bool ioFailure);
   void showUpdateProgress();
+  void exitAction();
   bool checkResult(EResult code);
   bool checkDelivery(bool ioFailure);
 

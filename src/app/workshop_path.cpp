@@ -1,0 +1,68 @@
+// The workshop path: its file and the dialogue that changes it.
+#include <stdio.h>
+
+#include <fstream>
+#include <iostream>
+
+#include "app/workshop.h"
+#include "console/console.h"
+#include "files/file_copy.h"
+#include "files/pickers.h"
+
+bool readPathFile(const std::string& fileName, std::string* path) {
+  std::ifstream file(fileName.c_str());
+  if (!file.is_open())
+    return false;
+  path->clear();
+  std::string line;
+  while (std::getline(file, line)) {
+    // Text mode on Windows drops the carriage return; do the same here.
+    if (!line.empty() && line[line.size() - 1] == '\r')
+      line.erase(line.size() - 1);
+    *path += line;
+  }
+  return true;
+}
+
+bool writePathFile(const std::string& fileName, const std::string& path) {
+  std::string temporary = fileName + ".tmp";
+  {
+    std::ofstream file(temporary.c_str(), std::ios::trunc);
+    if (!file.is_open())
+      return false;
+    file << path;
+    file.close();
+    if (file.fail()) {
+      remove(temporary.c_str());
+      return false;
+    }
+  }
+  // std::rename does not replace an existing file on Windows.
+  if (!replaceFile(temporary, fileName)) {
+    remove(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool cWorkshop::changeWorkshopPath() {
+  std::cout << grey
+            << "\nThe workshop path is the directory where your \nworkshop items "
+               "are (typically your DRAV install dir).\n\n"
+            << magenta << "YOU WILL CHOOSE ONE NOW.\n\n" << green;
+  pauseConsole();
+
+  while (!chooseFolder(&workshopPath)) {
+    std::cout << red << "\n\nInvalid choice. Retry? (y/n)";
+    if (readLine() != "y") {
+      actionDone = true;
+      return false;
+    }
+  }
+  std::cout << green << "\n\nThe current workshop path is now: " << workshopPath;
+  if (!writePathFile(pathFileName, workshopPath)) {
+    std::cout << red
+              << "\nThe workshop path could not be saved; it holds for this run only.\n";
+  }
+  return true;
+}
