@@ -1,0 +1,458 @@
+// The back end over the redistributable Steam library: its flat C
+// interface resolved at run time, and adapters that present it through our
+// ISteam* declarations. No SDK header and no link-time dependency.
+#include "steam/steam_library.h"
+
+#include <string>
+
+namespace {
+
+/// One versioned name of an interface accessor. Newer libraries drop the
+/// older names, so each accessor is probed newest first.
+struct cAccessorName {
+  const char* exportName;
+  int version;
+  /// The interface's own version string, as SteamInternal_SteamAPI_Init
+  /// wants it.
+  const char* interfaceVersion;
+};
+
+const cAccessorName kUserAccessors[] = {
+    {"SteamAPI_SteamUser_v023", 23, "SteamUser023"},
+};
+const cAccessorName kFriendsAccessors[] = {
+    {"SteamAPI_SteamFriends_v018", 18, "SteamFriends018"},
+    {"SteamAPI_SteamFriends_v017", 17, "SteamFriends017"},
+};
+const cAccessorName kUtilsAccessors[] = {
+    {"SteamAPI_SteamUtils_v011", 11, "SteamUtils011"},
+    {"SteamAPI_SteamUtils_v010", 10, "SteamUtils010"},
+};
+const cAccessorName kUgcAccessors[] = {
+    {"SteamAPI_SteamUGC_v021", 21, "STEAMUGC_INTERFACE_VERSION021"},
+    {"SteamAPI_SteamUGC_v020", 20, "STEAMUGC_INTERFACE_VERSION020"},
+    {"SteamAPI_SteamUGC_v018", 18, "STEAMUGC_INTERFACE_VERSION018"},
+    {"SteamAPI_SteamUGC_v017", 17, "STEAMUGC_INTERFACE_VERSION017"},
+};
+
+/// UGC v018 (SDK 1.58) added SetItemTags' allowAdminTags argument, v021
+/// (SDK 1.62) GetSubscribedItems' includeLocallyDisabled.
+const int kUgcWithAdminTags = 18;
+const int kUgcWithLocallyDisabled = 21;
+
+/// The flat functions, all extern "C" and cdecl. The two whose argument
+/// count changed between versions are kept as raw addresses and called
+/// through the type that the library's version calls for.
+struct cFlatApi {
+  int (*initFlat)(char* errMsg);
+  int (*internalInit)(const char* versions, char* errMsg);
+  bool (*plainInit)();
+  void (*shutdown)();
+  void (*runCallbacks)();
+  void (*registerCallback)(CCallbackBase*, int);
+  void (*unregisterCallback)(CCallbackBase*);
+  void (*registerCallResult)(CCallbackBase*, uint64_t);
+  void (*unregisterCallResult)(CCallbackBase*, uint64_t);
+
+  void* (*steamUser)();
+  void* (*steamFriends)();
+  void* (*steamUtils)();
+  void* (*steamUgc)();
+  const cAccessorName* userName;
+  const cAccessorName* friendsName;
+  const cAccessorName* utilsName;
+  const cAccessorName* ugcName;
+
+  uint64_t (*getSteamID)(void*);
+  bool (*setRichPresence)(void*, const char*, const char*);
+  uint32_t (*getAppID)(void*);
+
+  uint64_t (*createItem)(void*, uint32_t, int32_t);
+  uint64_t (*createQueryUserUGCRequest)(void*, uint32_t, int32_t, int32_t, int32_t,
+                                        uint32_t, uint32_t, uint32_t);
+  bool (*setReturnMetadata)(void*, uint64_t, bool);
+  uint64_t (*sendQueryUGCRequest)(void*, uint64_t);
+  bool (*getQueryUGCResult)(void*, uint64_t, uint32_t, SteamUGCDetails_t*);
+  bool (*getQueryUGCMetadata)(void*, uint64_t, uint32_t, char*, uint32_t);
+  bool (*releaseQueryUGCRequest)(void*, uint64_t);
+  uint64_t (*startItemUpdate)(void*, uint32_t, uint64_t);
+  bool (*setItemTitle)(void*, uint64_t, const char*);
+  bool (*setItemMetadata)(void*, uint64_t, const char*);
+  bool (*setItemVisibility)(void*, uint64_t, int32_t);
+  void* setItemTags;
+  bool (*setItemContent)(void*, uint64_t, const char*);
+  bool (*setItemPreview)(void*, uint64_t, const char*);
+  uint64_t (*submitItemUpdate)(void*, uint64_t, const char*);
+  int32_t (*getItemUpdateProgress)(void*, uint64_t, uint64_t*, uint64_t*);
+  void* getSubscribedItems;
+  uint32_t (*getItemState)(void*, uint64_t);
+  bool (*getItemInstallInfo)(void*, uint64_t, uint64_t*, char*, uint32_t, uint32_t*);
+  bool (*downloadItem)(void*, uint64_t, bool);
+};
+
+/// Fills a cFlatApi from one open library and collects the names it lacks.
+class cResolver {
+ public:
+  explicit cResolver(void* library) : library_(library) {}
+
+  template <typename F>
+  void need(const char* name, F* function) {
+    void* address = findLibrarySymbol(library_, name);
+    if (!address)
+      addMissing(name);
+    *function = reinterpret_cast<F>(address);
+  }
+
+  /// The newest of `names` that the library exports, or null (and the
+  /// newest name reported missing).
+  template <typename F, size_t N>
+  const cAccessorName* needAccessor(const cAccessorName (&names)[N], F* function) {
+    for (const cAccessorName& name : names) {
+      void* address = findLibrarySymbol(library_, name.exportName);
+      if (address) {
+        *function = reinterpret_cast<F>(address);
+        return &name;
+      }
+    }
+    addMissing(names[0].exportName);
+    *function = nullptr;
+    return nullptr;
+  }
+
+  template <typename F>
+  void optional(const char* name, F* function) {
+    *function = reinterpret_cast<F>(findLibrarySymbol(library_, name));
+  }
+
+  void addMissing(const char* name) {
+    if (!missing_.empty())
+      missing_ += ' ';
+    missing_ += name;
+  }
+
+  const std::string& missing() const { return missing_; }
+
+ private:
+  void* library_;
+  std::string missing_;
+};
+
+/// Resolves every function that the tool calls; false when one is absent.
+bool resolveFlatApi(void* library, cFlatApi* api, std::string* missing) {
+  cResolver r(library);
+  // Newest first: plain SteamAPI_Init is no longer exported since SDK 1.58.
+  r.optional("SteamAPI_InitFlat", &api->initFlat);
+  r.optional("SteamInternal_SteamAPI_Init", &api->internalInit);
+  r.optional("SteamAPI_Init", &api->plainInit);
+  if (!api->initFlat && !api->internalInit && !api->plainInit)
+    r.addMissing("SteamAPI_InitFlat");
+  r.need("SteamAPI_Shutdown", &api->shutdown);
+  r.need("SteamAPI_RunCallbacks", &api->runCallbacks);
+  r.need("SteamAPI_RegisterCallback", &api->registerCallback);
+  r.need("SteamAPI_UnregisterCallback", &api->unregisterCallback);
+  r.need("SteamAPI_RegisterCallResult", &api->registerCallResult);
+  r.need("SteamAPI_UnregisterCallResult", &api->unregisterCallResult);
+
+  api->userName = r.needAccessor(kUserAccessors, &api->steamUser);
+  api->friendsName = r.needAccessor(kFriendsAccessors, &api->steamFriends);
+  api->utilsName = r.needAccessor(kUtilsAccessors, &api->steamUtils);
+  api->ugcName = r.needAccessor(kUgcAccessors, &api->steamUgc);
+
+  r.need("SteamAPI_ISteamUser_GetSteamID", &api->getSteamID);
+  r.need("SteamAPI_ISteamFriends_SetRichPresence", &api->setRichPresence);
+  r.need("SteamAPI_ISteamUtils_GetAppID", &api->getAppID);
+
+  r.need("SteamAPI_ISteamUGC_CreateItem", &api->createItem);
+  r.need("SteamAPI_ISteamUGC_CreateQueryUserUGCRequest", &api->createQueryUserUGCRequest);
+  r.need("SteamAPI_ISteamUGC_SetReturnMetadata", &api->setReturnMetadata);
+  r.need("SteamAPI_ISteamUGC_SendQueryUGCRequest", &api->sendQueryUGCRequest);
+  r.need("SteamAPI_ISteamUGC_GetQueryUGCResult", &api->getQueryUGCResult);
+  r.need("SteamAPI_ISteamUGC_GetQueryUGCMetadata", &api->getQueryUGCMetadata);
+  r.need("SteamAPI_ISteamUGC_ReleaseQueryUGCRequest", &api->releaseQueryUGCRequest);
+  r.need("SteamAPI_ISteamUGC_StartItemUpdate", &api->startItemUpdate);
+  r.need("SteamAPI_ISteamUGC_SetItemTitle", &api->setItemTitle);
+  r.need("SteamAPI_ISteamUGC_SetItemMetadata", &api->setItemMetadata);
+  r.need("SteamAPI_ISteamUGC_SetItemVisibility", &api->setItemVisibility);
+  r.need("SteamAPI_ISteamUGC_SetItemTags", &api->setItemTags);
+  r.need("SteamAPI_ISteamUGC_SetItemContent", &api->setItemContent);
+  r.need("SteamAPI_ISteamUGC_SetItemPreview", &api->setItemPreview);
+  r.need("SteamAPI_ISteamUGC_SubmitItemUpdate", &api->submitItemUpdate);
+  r.need("SteamAPI_ISteamUGC_GetItemUpdateProgress", &api->getItemUpdateProgress);
+  r.need("SteamAPI_ISteamUGC_GetSubscribedItems", &api->getSubscribedItems);
+  r.need("SteamAPI_ISteamUGC_GetItemState", &api->getItemState);
+  r.need("SteamAPI_ISteamUGC_GetItemInstallInfo", &api->getItemInstallInfo);
+  r.need("SteamAPI_ISteamUGC_DownloadItem", &api->downloadItem);
+
+  if (missing)
+    *missing = r.missing();
+  return r.missing().empty();
+}
+
+/// The run of NUL-terminated interface versions, ending with an extra NUL,
+/// that SteamInternal_SteamAPI_Init checks the client against.
+std::string interfaceVersions(const cFlatApi& api) {
+  std::string versions;
+  for (const cAccessorName* name : {api.utilsName, api.friendsName, api.ugcName, api.userName}) {
+    versions += name->interfaceVersion;
+    versions += '\0';
+  }
+  return versions;  // c_str() adds the final NUL
+}
+
+/// Starts the client through the newest entry point the library has.
+bool initLibrary(const cFlatApi& api) {
+  char error[1024] = "";
+  if (api.initFlat)
+    return api.initFlat(error) == 0;
+  if (api.internalInit)
+    return api.internalInit(interfaceVersions(api).c_str(), error) == 0;
+  return api.plainInit();
+}
+
+/// The part that every adapter shares: the flat functions and the
+/// interface pointer they take first.
+class cAdapter {
+ public:
+  explicit cAdapter(const cFlatApi& api) : api_(api), self_(nullptr) {}
+  void attach(void* self) { self_ = self; }
+  bool attached() const { return self_ != nullptr; }
+
+ protected:
+  const cFlatApi& api_;
+  void* self_;
+};
+
+class cLibraryUser final : public ISteamUser, public cAdapter {
+ public:
+  using cAdapter::cAdapter;
+  CSteamID GetSteamID() override { return CSteamID(api_.getSteamID(self_)); }
+};
+
+class cLibraryFriends final : public ISteamFriends, public cAdapter {
+ public:
+  using cAdapter::cAdapter;
+  bool SetRichPresence(const char* pchKey, const char* pchValue) override {
+    return api_.setRichPresence(self_, pchKey, pchValue);
+  }
+};
+
+class cLibraryUtils final : public ISteamUtils, public cAdapter {
+ public:
+  using cAdapter::cAdapter;
+  AppId_t GetAppID() override { return api_.getAppID(self_); }
+};
+
+class cLibraryUgc final : public ISteamUGC, public cAdapter {
+ public:
+  using cAdapter::cAdapter;
+
+  SteamAPICall_t CreateItem(AppId_t nConsumerAppId, EWorkshopFileType eFileType) override {
+    return api_.createItem(self_, nConsumerAppId, eFileType);
+  }
+  UGCQueryHandle_t CreateQueryUserUGCRequest(AccountID_t unAccountID, EUserUGCList eListType,
+                                             EUGCMatchingUGCType eMatchingUGCType,
+                                             EUserUGCListSortOrder eSortOrder,
+                                             AppId_t nCreatorAppID, AppId_t nConsumerAppID,
+                                             uint32_t unPage) override {
+    return api_.createQueryUserUGCRequest(self_, unAccountID, eListType, eMatchingUGCType,
+                                          eSortOrder, nCreatorAppID, nConsumerAppID, unPage);
+  }
+  bool SetReturnMetadata(UGCQueryHandle_t handle, bool bReturnMetadata) override {
+    return api_.setReturnMetadata(self_, handle, bReturnMetadata);
+  }
+  SteamAPICall_t SendQueryUGCRequest(UGCQueryHandle_t handle) override {
+    return api_.sendQueryUGCRequest(self_, handle);
+  }
+  bool GetQueryUGCResult(UGCQueryHandle_t handle, uint32_t index,
+                         SteamUGCDetails_t* pDetails) override {
+    return api_.getQueryUGCResult(self_, handle, index, pDetails);
+  }
+  bool GetQueryUGCMetadata(UGCQueryHandle_t handle, uint32_t index, char* pchMetadata,
+                           uint32_t cchMetadatasize) override {
+    return api_.getQueryUGCMetadata(self_, handle, index, pchMetadata, cchMetadatasize);
+  }
+  bool ReleaseQueryUGCRequest(UGCQueryHandle_t handle) override {
+    return api_.releaseQueryUGCRequest(self_, handle);
+  }
+  UGCUpdateHandle_t StartItemUpdate(AppId_t nConsumerAppId,
+                                    PublishedFileId_t nPublishedFileID) override {
+    return api_.startItemUpdate(self_, nConsumerAppId, nPublishedFileID);
+  }
+  bool SetItemTitle(UGCUpdateHandle_t handle, const char* pchTitle) override {
+    return api_.setItemTitle(self_, handle, pchTitle);
+  }
+  bool SetItemMetadata(UGCUpdateHandle_t handle, const char* pchMetaData) override {
+    return api_.setItemMetadata(self_, handle, pchMetaData);
+  }
+  bool SetItemVisibility(UGCUpdateHandle_t handle,
+                         ERemoteStoragePublishedFileVisibility eVisibility) override {
+    return api_.setItemVisibility(self_, handle, eVisibility);
+  }
+  bool SetItemTags(UGCUpdateHandle_t updateHandle, const SteamParamStringArray_t* pTags) override {
+    if (api_.ugcName->version >= kUgcWithAdminTags) {
+      typedef bool (*withAdminTags)(void*, uint64_t, const SteamParamStringArray_t*, bool);
+      return reinterpret_cast<withAdminTags>(api_.setItemTags)(self_, updateHandle, pTags, false);
+    }
+    typedef bool (*withoutAdminTags)(void*, uint64_t, const SteamParamStringArray_t*);
+    return reinterpret_cast<withoutAdminTags>(api_.setItemTags)(self_, updateHandle, pTags);
+  }
+  bool SetItemContent(UGCUpdateHandle_t handle, const char* pszContentFolder) override {
+    return api_.setItemContent(self_, handle, pszContentFolder);
+  }
+  bool SetItemPreview(UGCUpdateHandle_t handle, const char* pszPreviewFile) override {
+    return api_.setItemPreview(self_, handle, pszPreviewFile);
+  }
+  SteamAPICall_t SubmitItemUpdate(UGCUpdateHandle_t handle, const char* pchChangeNote) override {
+    return api_.submitItemUpdate(self_, handle, pchChangeNote);
+  }
+  EItemUpdateStatus GetItemUpdateProgress(UGCUpdateHandle_t handle, uint64_t* punBytesProcessed,
+                                          uint64_t* punBytesTotal) override {
+    return static_cast<EItemUpdateStatus>(
+        api_.getItemUpdateProgress(self_, handle, punBytesProcessed, punBytesTotal));
+  }
+  uint32_t GetSubscribedItems(PublishedFileId_t* pvecPublishedFileID,
+                              uint32_t cMaxEntries) override {
+    if (api_.ugcName->version >= kUgcWithLocallyDisabled) {
+      typedef uint32_t (*withLocallyDisabled)(void*, uint64_t*, uint32_t, bool);
+      return reinterpret_cast<withLocallyDisabled>(api_.getSubscribedItems)(
+          self_, pvecPublishedFileID, cMaxEntries, false);
+    }
+    typedef uint32_t (*withoutLocallyDisabled)(void*, uint64_t*, uint32_t);
+    return reinterpret_cast<withoutLocallyDisabled>(api_.getSubscribedItems)(
+        self_, pvecPublishedFileID, cMaxEntries);
+  }
+  uint32_t GetItemState(PublishedFileId_t nPublishedFileID) override {
+    return api_.getItemState(self_, nPublishedFileID);
+  }
+  bool GetItemInstallInfo(PublishedFileId_t nPublishedFileID, uint64_t* punSizeOnDisk,
+                          char* pchFolder, uint32_t cchFolderSize,
+                          uint32_t* punTimeStamp) override {
+    return api_.getItemInstallInfo(self_, nPublishedFileID, punSizeOnDisk, pchFolder,
+                                   cchFolderSize, punTimeStamp);
+  }
+  bool DownloadItem(PublishedFileId_t nPublishedFileID, bool bHighPriority) override {
+    return api_.downloadItem(self_, nPublishedFileID, bHighPriority);
+  }
+};
+
+/// The library is opened at the first need, which is usually the
+/// workshop object's registration of its download callback, before init:
+/// the library accepts registrations before init, so they go straight to
+/// it. Nothing else reaches the library before a successful init.
+class cSteamLibrary final : public cSteamBackend {
+ public:
+  /// `path` "" opens the library by the platform's search.
+  explicit cSteamLibrary(const std::string& path)
+      : path_(path), opened_(false), library_(nullptr), api_(), started_(false),
+        user_(api_), friends_(api_), utils_(api_), ugc_(api_) {}
+
+  ~cSteamLibrary() override {
+    shutdown();
+    if (library_)
+      closeLibrary(library_);
+  }
+
+  bool init() override {
+    if (started_)
+      return true;
+    if (!open())
+      return false;
+    const std::string appId = std::to_string(toolAppId());
+    setEnvironmentDefault("SteamAppId", appId);
+    setEnvironmentDefault("SteamGameId", appId);
+    if (!initLibrary(api_))
+      return false;
+    started_ = true;
+    user_.attach(api_.steamUser());
+    friends_.attach(api_.steamFriends());
+    utils_.attach(api_.steamUtils());
+    ugc_.attach(api_.steamUgc());
+    return true;
+  }
+
+  void shutdown() override {
+    if (!started_)
+      return;
+    api_.shutdown();
+    started_ = false;
+    user_.attach(nullptr);
+    friends_.attach(nullptr);
+    utils_.attach(nullptr);
+    ugc_.attach(nullptr);
+  }
+
+  void runCallbacks() override {
+    if (started_)
+      api_.runCallbacks();
+    sleepOneMillisecond();  // so that waiting for Steam leaves the core idle
+  }
+
+  void registerCallback(CCallbackBase* callback, int id) override {
+    if (open())
+      api_.registerCallback(callback, id);
+  }
+  void unregisterCallback(CCallbackBase* callback) override {
+    if (open())
+      api_.unregisterCallback(callback);
+  }
+  void registerCallResult(CCallbackBase* callback, SteamAPICall_t call) override {
+    if (open())
+      api_.registerCallResult(callback, call);
+  }
+  void unregisterCallResult(CCallbackBase* callback, SteamAPICall_t call) override {
+    if (open())
+      api_.unregisterCallResult(callback, call);
+  }
+
+  ISteamUser* user() override { return user_.attached() ? &user_ : nullptr; }
+  ISteamFriends* friends() override { return friends_.attached() ? &friends_ : nullptr; }
+  ISteamUtils* utils() override { return utils_.attached() ? &utils_ : nullptr; }
+  ISteamUGC* ugc() override { return ugc_.attached() ? &ugc_ : nullptr; }
+
+ private:
+  /// Opens and resolves the library once; false when there is none or it
+  /// lacks a function the tool calls, and then nothing is ever called.
+  bool open() {
+    if (!opened_) {
+      opened_ = true;
+      library_ = path_.empty() ? openSteamLibrary() : openLibraryFile(path_);
+      if (library_ && !resolveFlatApi(library_, &api_, nullptr)) {
+        closeLibrary(library_);
+        library_ = nullptr;
+      }
+    }
+    return library_ != nullptr;
+  }
+
+  std::string path_;
+  bool opened_;
+  void* library_;
+  cFlatApi api_;
+  bool started_;
+  cLibraryUser user_;
+  cLibraryFriends friends_;
+  cLibraryUtils utils_;
+  cLibraryUgc ugc_;
+};
+
+}  // namespace
+
+cSteamBackend* newSteamLibrary() {
+  return new cSteamLibrary("");
+}
+
+cSteamBackend* newSteamLibraryAt(const std::string& path) {
+  return new cSteamLibrary(path);
+}
+
+bool steamLibraryResolvesAll(const std::string& path, std::string* missing) {
+  void* library = openLibraryFile(path);
+  if (!library) {
+    *missing = path;
+    return false;
+  }
+  cFlatApi api = {};
+  const bool resolved = resolveFlatApi(library, &api, missing);
+  closeLibrary(library);
+  return resolved;
+}
