@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "app/workshop.h"
+#include "test_util.h"
+
+TEST(PathFile, MissingFileLeavesThePathAlone) {
+  ScopedTempDir dir;
+  std::string path = "unchanged";
+  EXPECT_FALSE(readPathFile(dir.file("workshopPath.txt"), &path));
+  EXPECT_EQ("unchanged", path);
+}
+
+TEST(PathFile, LinesAreJoinedWithoutTheirBreaks) {
+  ScopedTempDir dir;
+  struct {
+    const char* content;
+    const char* path;
+  } cases[] = {
+      {"", ""},
+      {"C:\\Games\\DRAV", "C:\\Games\\DRAV"},
+      {"C:\\Games\\DRAV\n", "C:\\Games\\DRAV"},
+      {"C:\\Games\\DRAV\r\n", "C:\\Games\\DRAV"},
+      {"/home/player/Games/\nDRAV\n", "/home/player/Games/DRAV"},
+      {"with blanks \n", "with blanks "},
+  };
+  for (const auto& c : cases) {
+    writeFile(dir.file("workshopPath.txt"), c.content);
+    std::string path = "old";
+    EXPECT_TRUE(readPathFile(dir.file("workshopPath.txt"), &path)) << c.content;
+    EXPECT_EQ(c.path, path) << c.content;
+  }
+}
+
+TEST(PathFile, WrittenFileHoldsExactlyThePathAndReadsBack) {
+  ScopedTempDir dir;
+  std::string file = dir.file("workshopPath.txt");
+  writeFile(file, "a much longer path that was stored before");
+  ASSERT_TRUE(writePathFile(file, "/games/DRAV"));
+  EXPECT_EQ("/games/DRAV", readFile(file));
+  std::string path;
+  ASSERT_TRUE(readPathFile(file, &path));
+  EXPECT_EQ("/games/DRAV", path);
+  EXPECT_EQ("", readFile(file + ".tmp")) << "no temporary file is left";
+}
+
+TEST(PathFile, UnwritableFolderReportsFailureAndKeepsNothing) {
+  ScopedTempDir dir;
+  std::string file = dir.file("missing-folder") + "/workshopPath.txt";
+  EXPECT_FALSE(writePathFile(file, "/games/DRAV"));
+  EXPECT_EQ("", readFile(file));
+}
+
+TEST(IntToString, FormatsDecimal) {
+  EXPECT_EQ("1", intToString(1));
+  EXPECT_EQ("8", intToString(8));
+  EXPECT_EQ("0", intToString(0));
+  EXPECT_EQ("-12", intToString(-12));
+  EXPECT_EQ("2147483647", intToString(2147483647));
+}
