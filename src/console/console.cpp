@@ -1,0 +1,65 @@
+#include "console/console.h"
+
+#include <iostream>
+
+#include "console/console_platform.h"
+
+namespace {
+
+struct Terminals {
+  bool stdinTerminal;
+  bool stdoutTerminal;
+};
+
+Terminals& terminals() {
+  static Terminals decided = {platformStdinIsTerminal(),
+                              platformStdoutIsTerminal()};
+  return decided;
+}
+
+// Whether the last readLine ran into the end of standard input.
+bool lastReadHitEnd = false;
+
+std::ostream& setColour(std::ostream& stream, int attribute) {
+  // Text already written keeps the colour it was written in.
+  stream.flush();
+  setPlatformColour(stream, attribute);
+  return stream;
+}
+
+}  // namespace
+
+std::ostream& grey(std::ostream& stream) { return setColour(stream, 7); }
+std::ostream& green(std::ostream& stream) { return setColour(stream, 10); }
+std::ostream& cyan(std::ostream& stream) { return setColour(stream, 11); }
+std::ostream& red(std::ostream& stream) { return setColour(stream, 12); }
+std::ostream& magenta(std::ostream& stream) { return setColour(stream, 13); }
+std::ostream& yellow(std::ostream& stream) { return setColour(stream, 14); }
+
+std::string readLine() {
+  std::cin.clear();
+  // Lines pasted ahead are dropped only when a person types; a script's
+  // lines are all answers, read in order.
+  if (stdinIsTerminal())
+    discardPendingInput();
+  std::cout << grey << "\n/>" << green;
+  std::string line;
+  std::getline(std::cin, line);
+  lastReadHitEnd = std::cin.eof();
+  return line;
+}
+
+bool inputEnded() { return lastReadHitEnd && !stdinIsTerminal(); }
+
+void pauseConsole() {
+  if (stdinIsTerminal())
+    waitForKeyPress();
+}
+
+bool stdinIsTerminal() { return terminals().stdinTerminal; }
+
+bool stdoutIsTerminal() { return terminals().stdoutTerminal; }
+
+void overrideTerminals(bool stdinTerminal, bool stdoutTerminal) {
+  terminals() = {stdinTerminal, stdoutTerminal};
+}

@@ -28,6 +28,10 @@ bool inputEnded();
 /// input is not a terminal.
 void pauseConsole();
 
+/// True when standard input is a console or terminal, that is when a
+/// person types the answers rather than a script.
+bool stdinIsTerminal();
+
 /// True when standard output is a console or terminal.
 bool stdoutIsTerminal();
 

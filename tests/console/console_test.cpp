@@ -1,0 +1,130 @@
+#include "console/console.h"
+
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "console/console_platform.h"
+
+namespace {
+
+// Feeds std::cin from `script` and collects std::cout, with the terminal
+// decisions of the test; everything is put back afterwards.
+class ConsoleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    savedStdin_ = stdinIsTerminal();
+    savedStdout_ = stdoutIsTerminal();
+    overrideTerminals(false, false);
+    savedIn_ = std::cin.rdbuf(script_.rdbuf());
+    savedOut_ = std::cout.rdbuf(output_.rdbuf());
+  }
+  void TearDown() override {
+    std::cin.rdbuf(savedIn_);
+    std::cout.rdbuf(savedOut_);
+    overrideTerminals(savedStdin_, savedStdout_);
+  }
+
+  std::stringstream script_;
+  std::ostringstream output_;
+
+ private:
+  bool savedStdin_ = false;
+  bool savedStdout_ = false;
+  std::streambuf* savedIn_ = nullptr;
+  std::streambuf* savedOut_ = nullptr;
+};
+
+// Records what had been handed to it at each flush.
+class FlushRecorder : public std::stringbuf {
+ public:
+  std::string atLastFlush;
+  int flushes = 0;
+
+ protected:
+  int sync() override {
+    ++flushes;
+    atLastFlush = str();
+    return 0;
+  }
+};
+
+TEST_F(ConsoleTest, RedirectedOutputHoldsTextWithoutColourCodes) {
+  std::ostringstream stream;
+  stream << grey << "a" << green << "b" << cyan << "c" << red << "d"
+         << magenta << "e" << yellow << "f";
+  EXPECT_EQ("abcdef", stream.str());
+}
+
+TEST_F(ConsoleTest, ColourChangeFlushesTheTextWrittenBeforeIt) {
+  FlushRecorder recorder;
+  std::ostream stream(&recorder);
+  stream << "before";
+  EXPECT_EQ(0, recorder.flushes);
+  stream << red;
+  EXPECT_EQ(1, recorder.flushes);
+  EXPECT_EQ("before", recorder.atLastFlush);
+}
+
+TEST_F(ConsoleTest, ReadLineReadsEveryScriptedLineInOrder) {
+  script_ << "1\n2\n\nlast\n";
+  EXPECT_EQ("1", readLine());
+  EXPECT_EQ("2", readLine());
+  EXPECT_EQ("", readLine());
+  EXPECT_EQ("last", readLine());
+  EXPECT_FALSE(inputEnded());
+  EXPECT_EQ("", readLine());
+  EXPECT_TRUE(inputEnded());
+  EXPECT_EQ("", readLine());
+  EXPECT_TRUE(inputEnded());
+}
+
+TEST_F(ConsoleTest, ReadLinePrintsThePromptMarkerBeforeEachRead) {
+  script_ << "a\n";
+  readLine();
+  readLine();
+  EXPECT_EQ("\n/>\n/>", output_.str());
+}
+
+TEST_F(ConsoleTest, ReadLineKeepsTheLineExactlyAsTyped) {
+  script_ << " y \n" << "Y\n" << "y\r\n" << "tab\there";
+  EXPECT_EQ(" y ", readLine());
+  EXPECT_EQ("Y", readLine());
+  EXPECT_EQ("y\r", readLine());
+  // The last line lacks its line break and still arrives whole.
+  EXPECT_EQ("tab\there", readLine());
+  EXPECT_TRUE(inputEnded());
+}
+
+TEST_F(ConsoleTest, ReadLineCopesWithLongLinesNulBytesAndInvalidUtf8) {
+  std::string longLine(1 << 20, 'x');
+  std::string odd("a\0b\xff\xfe\xc3", 6);
+  script_ << longLine << "\n" << odd << "\n";
+  EXPECT_EQ(longLine, readLine());
+  EXPECT_EQ(odd, readLine());
+}
+
+TEST_F(ConsoleTest, ReadLineTriesAgainAfterAnEarlierEndOfInput) {
+  EXPECT_EQ("", readLine());
+  EXPECT_TRUE(inputEnded());
+  script_ << "late\n";
+  EXPECT_EQ("late", readLine());
+  EXPECT_FALSE(inputEnded());
+}
+
+TEST_F(ConsoleTest, InputHasNotEndedForGoodOnATerminal) {
+  overrideTerminals(true, false);
+  EXPECT_EQ("", readLine());
+  EXPECT_FALSE(inputEnded());
+}
+
+TEST_F(ConsoleTest, PauseWithoutTerminalPrintsAndReadsNothing) {
+  script_ << "next\n";
+  pauseConsole();
+  EXPECT_EQ("", output_.str());
+  EXPECT_EQ("next", readLine());
+}
+
+}  // namespace

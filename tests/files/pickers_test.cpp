@@ -1,0 +1,170 @@
+#include "files/pickers.h"
+
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "console/console_platform.h"
+#include "files/paths.h"
+#include "files/pickers_internal.h"
+#include "test_util.h"
+
+using namespace std::string_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kMapFilter[] = "DRAV Map\0*.tmx\0";
+
+// A script at standard input, so the pickers are the console picker on
+// every platform; the output is collected without colour.
+class PickersTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    savedStdin_ = stdinIsTerminal();
+    savedStdout_ = stdoutIsTerminal();
+    overrideTerminals(false, false);
+    savedIn_ = std::cin.rdbuf(script_.rdbuf());
+    savedOut_ = std::cout.rdbuf(output_.rdbuf());
+    savedFolder_ = fs::current_path();
+    fs::create_directory(fs::path(temp_.path()) / "levels");
+    writeFile(temp_.file("arena.tmx"), "map");
+    writeFile(joinPath(temp_.file("levels"), "deep.tmx"), "map");
+  }
+  void TearDown() override {
+    // Each test checks the current folder itself; this only keeps a
+    // failing test from spoiling the next.
+    fs::current_path(savedFolder_);
+    std::cin.rdbuf(savedIn_);
+    std::cout.rdbuf(savedOut_);
+    overrideTerminals(savedStdin_, savedStdout_);
+  }
+
+  bool pickFile(const std::string& line, std::string* chosen) {
+    script_ << line << "\n";
+    return chooseFile(chosen, temp_.path(), kMapFilter);
+  }
+  bool pickFolder(const std::string& line, std::string* folder) {
+    script_ << line << "\n";
+    return chooseFolder(folder);
+  }
+  // The full path that the picker should give for `relative` inside the
+  // current folder, spelled as the platform spells it.
+  static std::string expectedPath(const std::string& relative) {
+    return (fs::current_path() / relative).make_preferred().string();
+  }
+
+  ScopedTempDir temp_;
+  std::stringstream script_;
+  std::ostringstream output_;
+  fs::path savedFolder_;
+
+ private:
+  bool savedStdin_ = false;
+  bool savedStdout_ = false;
+  std::streambuf* savedIn_ = nullptr;
+  std::streambuf* savedOut_ = nullptr;
+};
+
+TEST_F(PickersTest, FilePickerShowsTitleAndPatternsThenPrompts) {
+  std::string chosen;
+  script_ << "\n";
+  chooseFile(&chosen, temp_.path(),
+             ".PHP\0*.php\0HTM\0*.htm\0HTML\0*html\0");
+  EXPECT_EQ("\nChoose workshop asset: (*.php;*.htm;*html)\n/>", output_.str());
+}
+
+TEST_F(PickersTest, FilePickerWithEmptyFilterShowsTheTitleAlone) {
+  std::string chosen;
+  script_ << "\n";
+  chooseFile(&chosen, temp_.path(), "");
+  EXPECT_EQ("\nChoose workshop asset:\n/>", output_.str());
+}
+
+TEST_F(PickersTest, FolderPickerShowsItsTitleThenPrompts) {
+  std::string folder = "unchanged";
+  pickFolder("", &folder);
+  EXPECT_EQ("\nChoose folder containing workshop assets:\n/>", output_.str());
+}
+
+TEST_F(PickersTest, ChooseFileAcceptsAnExistingFileByFullPath) {
+  std::string chosen;
+  ASSERT_TRUE(pickFile(temp_.file("arena.tmx"), &chosen));
+  EXPECT_EQ(temp_.file("arena.tmx"), chosen);
+}
+
+TEST_F(PickersTest, ChooseFileRefusalsEmptyThePath) {
+  const std::string refused[] = {
+      "",                                    // a cancel
+      temp_.file("missing.tmx"),             // no such file
+      temp_.file("levels"),                  // a folder
+      temp_.file("arena.tmx") + "\0x"s,      // no path holds a NUL
+  };
+  for (const std::string& line : refused) {
+    std::string chosen = "previous";
+    EXPECT_FALSE(pickFile(line, &chosen)) << line;
+    EXPECT_EQ("", chosen) << line;
+  }
+}
+
+TEST_F(PickersTest, ChooseFileTakesARelativePathFromTheCurrentFolder) {
+  fs::current_path(temp_.path());
+  fs::path before = fs::current_path();
+  std::string chosen;
+  ASSERT_TRUE(pickFile("levels/deep.tmx", &chosen));
+  EXPECT_EQ(expectedPath("levels/deep.tmx"), chosen);
+  ASSERT_TRUE(pickFile("./arena.tmx", &chosen));
+  EXPECT_EQ(expectedPath("arena.tmx"), chosen);
+  EXPECT_EQ(before, fs::current_path());
+}
+
+TEST_F(PickersTest, ChooseFolderGivesTheFullPathWithoutTrailingSeparator) {
+  fs::current_path(temp_.path());
+  fs::path before = fs::current_path();
+  std::string folder;
+  ASSERT_TRUE(pickFolder("levels/", &folder));
+  EXPECT_EQ(expectedPath("levels"), folder);
+  ASSERT_TRUE(pickFolder(temp_.file("levels") + "/", &folder));
+  EXPECT_EQ(temp_.file("levels"), folder);
+  ASSERT_TRUE(pickFolder(".", &folder));
+  EXPECT_EQ(before.string(), folder);
+  EXPECT_EQ(before, fs::current_path());
+}
+
+TEST_F(PickersTest, ChooseFolderRefusalsLeaveThePathUnchanged) {
+  const std::string refused[] = {
+      "",                          // a cancel
+      temp_.file("missing"),       // no such folder
+      temp_.file("arena.tmx"),     // a file
+  };
+  for (const std::string& line : refused) {
+    std::string folder = temp_.path();
+    EXPECT_FALSE(pickFolder(line, &folder)) << line;
+    EXPECT_EQ(temp_.path(), folder) << line;
+  }
+}
+
+TEST_F(PickersTest, EndOfInputIsACancel) {
+  std::string chosen = "previous";
+  EXPECT_FALSE(chooseFile(&chosen, temp_.path(), kMapFilter));
+  EXPECT_EQ("", chosen);
+  std::string folder = temp_.path();
+  EXPECT_FALSE(chooseFolder(&folder));
+  EXPECT_EQ(temp_.path(), folder);
+}
+
+TEST(ParseFilterTest, SplitsThePairsInOrder) {
+  std::vector<FilterPair> pairs =
+      parseFilter(".PNG\0*.png\0.JPG\0*.jpg\0ALL\0*.*\0");
+  ASSERT_EQ(3u, pairs.size());
+  EXPECT_EQ(".PNG", pairs[0].description);
+  EXPECT_EQ("*.png", pairs[0].patterns);
+  EXPECT_EQ("ALL", pairs[2].description);
+  EXPECT_EQ("*.*", pairs[2].patterns);
+  EXPECT_TRUE(parseFilter("").empty());
+}
+
+}  // namespace

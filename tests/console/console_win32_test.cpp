@@ -1,0 +1,23 @@
+#include "console/console.h"
+
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "console/console_platform.h"
+
+namespace {
+
+// The colour is an attribute of the console, so even on a console the
+// text itself carries no codes.
+TEST(ConsoleWin32Test, ColourNeverEntersTheText) {
+  bool savedStdin = stdinIsTerminal();
+  bool savedStdout = stdoutIsTerminal();
+  overrideTerminals(false, true);
+  std::ostringstream stream;
+  stream << green << "a" << red << "b" << grey;
+  overrideTerminals(savedStdin, savedStdout);
+  EXPECT_EQ("ab", stream.str());
+}
+
+}  // namespace
