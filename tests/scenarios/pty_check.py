@@ -1,0 +1,159 @@
+#!/usr/bin/env python3
+"""Runs the tool once under a pseudo-terminal, as a person would: the text
+comes coloured, and lines pasted ahead of a question are dropped at the next
+question instead of answering it. POSIX only; standard library only."""
+
+import argparse
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+# The colours as SGR sequences; either common spelling of each is accepted.
+GREY = r"\x1b\[(?:0|37|39|0;37)m"
+GREEN = r"\x1b\[(?:92|1;32)m"
+CYAN = r"\x1b\[(?:96|1;36)m"
+RED = r"\x1b\[(?:91|1;31)m"
+
+MENU_END = "\nx) Exit Tool.\n"
+
+
+class Terminal:
+    """The tool on the slave side of a pseudo-terminal; everything it
+    writes is collected from the master side."""
+
+    def __init__(self, argv, cwd, env):
+        self.master, slave = os.openpty()
+        self.process = subprocess.Popen(argv, stdin=slave, stdout=slave,
+                                        stderr=subprocess.DEVNULL, cwd=cwd,
+                                        env=env, start_new_session=True)
+        os.close(slave)
+        self.text = ""
+        self.closed = False
+
+    def read_until(self, pattern, seconds, start=0):
+        """Waits until `pattern` appears past `start`; returns its match."""
+        deadline = time.monotonic() + seconds
+        while True:
+            match = re.compile(pattern, re.S).search(self.text, start)
+            if match:
+                return match
+            left = deadline - time.monotonic()
+            if left <= 0 or self.closed:
+                return None
+            self.pump(left)
+
+    def pump(self, seconds):
+        ready, _, _ = select.select([self.master], [], [], seconds)
+        if not ready:
+            return
+        try:
+            chunk = os.read(self.master, 65536)
+        except OSError:  # EIO: the slave side is closed
+            chunk = b""
+        if not chunk:
+            self.closed = True
+        # The terminal turns each line feed into a carriage return and one.
+        self.text += chunk.decode("utf-8", "replace").replace("\r\n", "\n")
+
+    def type(self, text):
+        os.write(self.master, text.encode())
+
+    def finish(self, seconds):
+        try:
+            return self.process.wait(seconds)
+        except subprocess.TimeoutExpired:
+            os.killpg(self.process.pid, signal.SIGKILL)
+            self.process.wait()
+            return None
+        finally:
+            os.close(self.master)
+
+
+CHECKS = []
+
+
+def check(condition, what, terminal):
+    CHECKS.append(what)
+    if not condition:
+        print("FAILED: %s\nthe terminal showed:\n%s" % (what, repr(terminal.text)))
+        sys.exit(1)
+    print("ok      %s" % what)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--tool", required=True)
+    parser.add_argument("--localsteam", required=True)
+    args = parser.parse_args()
+
+    root = os.path.realpath(tempfile.mkdtemp(prefix="drav-pty-"))
+    try:
+        store = os.path.join(root, "store")
+        game = os.path.join(root, "game")
+        os.mkdir(game)
+        subprocess.run([os.path.abspath(args.localsteam), "init", store], check=True,
+                       stdout=subprocess.DEVNULL)
+        with open(os.path.join(root, "workshopPath.txt"), "w") as handle:
+            handle.write(game)
+        env = dict(os.environ, DRAV_LOCAL_STEAM=store, TERM="xterm")
+        for name in ("DISPLAY", "WAYLAND_DISPLAY"):
+            env.pop(name, None)
+        return run_checks(Terminal([os.path.abspath(args.tool)], root, env), game)
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+
+
+def run_checks(terminal, game):
+    first = terminal.read_until(re.escape(MENU_END) + GREY + r"\n/>" + GREEN, 10)
+    check(first is not None, "the first menu comes, its prompt grey, the typing green",
+          terminal)
+    banner = ("-DRAV-\n " + CYAN + re.escape("https://drav.example\n\n") + GREEN
+              + re.escape("Steam workshop uploader v1.2") + GREY + r"\n\n\n")
+    check(re.match(banner, terminal.text), "the banner's parts in their colours",
+          terminal)
+    path = (GREY + re.escape("\n\nUsing workshop item path:\n" + game) + GREEN
+            + re.escape("\n\nCHOOSE ACTION:") + CYAN + re.escape("\n1) Create"))
+    check(re.search(path, terminal.text), "the path grey, the heading green, the "
+          "list cyan", terminal)
+
+    # A block pasted at the first menu: its first line answers (an invalid
+    # key), the rest must not answer the next menu.
+    terminal.type("?\nx\n")
+    bad = terminal.read_until(RED + re.escape("\nI didn't understand your command.\n"),
+                              10, first.end())
+    check(bad is not None, "an invalid key is answered in red", terminal)
+    second = terminal.read_until(re.escape(MENU_END) + GREY + r"\n/>" + GREEN, 10,
+                                 bad.end())
+    check(second is not None, "the menu comes again", terminal)
+    ended = terminal.read_until("has completed", 1.5, second.end())
+    check(ended is None and terminal.process.poll() is None,
+          "the pasted \"x\" was dropped: the tool still waits", terminal)
+
+    terminal.type("x\n")
+    done = terminal.read_until(GREEN + re.escape("\n\nDRAV Workshop tool has "
+                                                 "completed.\n"), 10, second.end())
+    check(done is not None, "the completion message in green", terminal)
+    time.sleep(0.3)
+    check(terminal.process.poll() is None, "the pause holds the console", terminal)
+    # A key typed before the pause is ready may be dropped with the pending
+    # input; typing again then ends it.
+    for _ in range(5):
+        terminal.type("k")
+        try:
+            terminal.process.wait(1)
+            break
+        except subprocess.TimeoutExpired:
+            pass
+    check(terminal.finish(5) == 0, "a key ends the pause; exit status 0", terminal)
+    print("%d passed, 0 failed" % len(CHECKS))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
