@@ -1,0 +1,461 @@
+#include "steam/steam_library.h"
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "files/paths.h"
+#include "steam/steam_callback.h"
+#include "test_util.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+// --- The callback base as the library sees it
+
+// The library calls the three virtual slots by position. MSVC, which builds
+// the Windows library, puts the three-argument Run first; 32-bit MSVC calls
+// members with thiscall.
+#ifdef _WIN32
+const int kSlotRunResult = 0;
+const int kSlotRun = 1;
+const int kCreateItemResultSize = 24;
+const int kDownloadItemResultSize = 24;
+#else
+const int kSlotRunResult = 1;
+const int kSlotRun = 0;
+const int kCreateItemResultSize = 16;
+const int kDownloadItemResultSize = 16;
+#endif
+const int kSlotSize = 2;
+const int kQueryCompletedSize = 280;
+const int kSubmitItemUpdateResultSize = 16;
+
+#if defined(_WIN32) && defined(__i386__)
+#define LIBRARY_THISCALL __attribute__((thiscall))
+#else
+#define LIBRARY_THISCALL
+#endif
+
+typedef void(LIBRARY_THISCALL* runResultSlot)(void* self, void* record, bool ioFailure,
+                                               uint64_t call);
+typedef void(LIBRARY_THISCALL* runSlot)(void* self, void* record);
+typedef int(LIBRARY_THISCALL* sizeSlot)(void* self);
+
+/// Slot `index` of the virtual table that the first word of `object`
+/// points to.
+void* slot(CCallbackBase* object, int index) {
+  return (*reinterpret_cast<void***>(object))[index];
+}
+
+void callRunResult(CCallbackBase* object, void* record, bool ioFailure, uint64_t call) {
+  reinterpret_cast<runResultSlot>(slot(object, kSlotRunResult))(object, record, ioFailure, call);
+}
+
+void callRun(CCallbackBase* object, void* record) {
+  reinterpret_cast<runSlot>(slot(object, kSlotRun))(object, record);
+}
+
+int callSize(CCallbackBase* object) {
+  return reinterpret_cast<sizeSlot>(slot(object, kSlotSize))(object);
+}
+
+/// Stands for the workshop object: records which member ran and with what.
+struct cRecorder {
+  void onCreateItemResult(CreateItemResult_t* record, bool ioFailure) {
+    calls += std::string("create ") + (record == &createRecord ? "record" : "other") +
+             (ioFailure ? " io" : " ok") + "\n";
+  }
+  void onQueryCompleted(SteamUGCQueryCompleted_t*, bool) {}
+  void onSubmitItemUpdateResult(SubmitItemUpdateResult_t*, bool) {}
+  void onDownloadItemResult(DownloadItemResult_t* record) {
+    calls += std::string("download ") + (record == &downloadRecord ? "record" : "other") + "\n";
+  }
+
+  CreateItemResult_t createRecord = {};
+  DownloadItemResult_t downloadRecord = {};
+  std::string calls;
+};
+
+ptrdiff_t offsetIn(const CCallbackBase& base, const void* field) {
+  return static_cast<const char*>(field) - reinterpret_cast<const char*>(&base);
+}
+
+TEST(SteamCallbackBaseTest, FieldsFollowTheVirtualTablePointer) {
+  CCallResult<cRecorder, CreateItemResult_t> binding;
+  const CCallbackBase& base = binding;
+  EXPECT_EQ(sizeof(void*) == 8 ? 16u : 12u, sizeof(CCallbackBase));
+  EXPECT_EQ(static_cast<ptrdiff_t>(sizeof(void*)), offsetIn(base, &base.m_nCallbackFlags));
+  EXPECT_EQ(static_cast<ptrdiff_t>(sizeof(void*) + 4), offsetIn(base, &base.m_iCallback));
+  EXPECT_EQ(3403, base.m_iCallback);
+}
+
+TEST(SteamCallbackBaseTest, CallResultSlotsRunTheBoundMember) {
+  cRecorder recorder;
+  CCallResult<cRecorder, CreateItemResult_t> binding;
+  binding.Set(77, &recorder, &cRecorder::onCreateItemResult);
+
+  callRunResult(&binding, &recorder.createRecord, true, 78);
+  EXPECT_EQ("", recorder.calls) << "a record for another call is dropped";
+  EXPECT_TRUE(binding.IsActive());
+
+  callRunResult(&binding, &recorder.createRecord, true, 77);
+  EXPECT_EQ("create record io\n", recorder.calls);
+  EXPECT_FALSE(binding.IsActive());
+
+  callRun(&binding, &recorder.createRecord);
+  EXPECT_EQ("create record io\ncreate record ok\n", recorder.calls);
+  // The slots ran beside whatever library the process has; take the call
+  // back from it, as the library would have itself.
+  SteamAPI_UnregisterCallResult(&binding, 77);
+}
+
+TEST(SteamCallbackBaseTest, CallbackSlotsRunTheBoundMember) {
+  cRecorder recorder;
+  CCallback<cRecorder, DownloadItemResult_t, false> binding(&recorder,
+                                                           &cRecorder::onDownloadItemResult);
+  callRun(&binding, &recorder.downloadRecord);
+  callRunResult(&binding, &recorder.downloadRecord, true, 5);
+  EXPECT_EQ("download record\ndownload record\n", recorder.calls);
+  EXPECT_EQ(3406, binding.m_iCallback);
+}
+
+TEST(SteamCallbackBaseTest, SizeSlotGivesThePlatformsRecordSize) {
+  CCallResult<cRecorder, CreateItemResult_t> create;
+  CCallResult<cRecorder, SteamUGCQueryCompleted_t> query;
+  CCallResult<cRecorder, SubmitItemUpdateResult_t> submit;
+  cRecorder recorder;
+  CCallback<cRecorder, DownloadItemResult_t, false> download(&recorder,
+                                                            &cRecorder::onDownloadItemResult);
+  EXPECT_EQ(kCreateItemResultSize, callSize(&create));
+  EXPECT_EQ(kQueryCompletedSize, callSize(&query));
+  EXPECT_EQ(kSubmitItemUpdateResultSize, callSize(&submit));
+  EXPECT_EQ(kDownloadItemResultSize, callSize(&download));
+}
+
+// --- The back end
+
+/// A callback object for the back end alone, outside any binding template.
+class cProbe final : public CCallbackBase {
+ public:
+  void Run(void*) override {}
+  void Run(void*, bool, uint64_t) override {}
+  int GetCallbackSizeBytes() override { return 0; }
+  bool registered() const { return m_nCallbackFlags & k_ECallbackFlagsRegistered; }
+};
+
+void expectNoInterfaces(cSteamBackend* steam) {
+  EXPECT_EQ(nullptr, steam->user());
+  EXPECT_EQ(nullptr, steam->friends());
+  EXPECT_EQ(nullptr, steam->utils());
+  EXPECT_EQ(nullptr, steam->ugc());
+}
+
+TEST(SteamLibraryTest, WithoutALibraryInitFailsAndEveryCallIsSafe) {
+  ScopedTempDir folder;
+  std::unique_ptr<cSteamBackend> steam(newSteamLibraryAt(folder.file(steamLibraryFileName())));
+  cProbe probe;
+  steam->registerCallback(&probe, 3406);
+  steam->registerCallResult(&probe, 9);
+  steam->runCallbacks();
+  EXPECT_FALSE(steam->init());
+  expectNoInterfaces(steam.get());
+  steam->unregisterCallResult(&probe, 9);
+  steam->unregisterCallback(&probe);
+  steam->shutdown();
+  steam->shutdown();
+  EXPECT_FALSE(probe.registered());
+}
+
+TEST(SteamLibraryTest, NotALibraryFailsInit) {
+  ScopedTempDir folder;
+  const std::string path = folder.file(steamLibraryFileName());
+  writeFile(path, "not a library");
+  std::unique_ptr<cSteamBackend> steam(newSteamLibraryAt(path));
+  EXPECT_FALSE(steam->init());
+  std::string missing;
+  EXPECT_FALSE(steamLibraryResolvesAll(path, &missing));
+  EXPECT_EQ(path, missing);
+}
+
+// --- Over stand-ins for the library, built beside the tests
+
+/// The stand-in `fileName` beside the test executable, opened by the test
+/// too so that its call log can be read.
+class cFakeLibrary {
+ public:
+  explicit cFakeLibrary(const char* fileName)
+      : path_(joinPath(getToolFolder(), fileName)), library_(openLibraryFile(path_)) {}
+  ~cFakeLibrary() {
+    if (library_)
+      closeLibrary(library_);
+  }
+
+  bool opened() const { return library_ != nullptr; }
+  const std::string& path() const { return path_; }
+
+  /// Clears the log; the library's next init answers `initResult`.
+  void reset(int initResult) {
+    typedef void (*resetFunction)(int);
+    reinterpret_cast<resetFunction>(findLibrarySymbol(library_, "fakeSteamReset"))(initResult);
+  }
+  std::string log() const {
+    typedef const char* (*logFunction)();
+    return reinterpret_cast<logFunction>(findLibrarySymbol(library_, "fakeSteamLog"))();
+  }
+
+ private:
+  std::string path_;
+  void* library_;
+};
+
+void setVariable(const char* name, const char* value) {
+#ifdef _WIN32
+  SetEnvironmentVariableA(name, value);
+  _putenv((std::string(name) + "=" + (value ? value : "")).c_str());
+#else
+  if (value)
+    setenv(name, value, 1);
+  else
+    unsetenv(name);
+#endif
+}
+
+class SteamLibraryFakeTest : public testing::Test {
+ protected:
+  /// A back end over the stand-in `fileName` whose init answers
+  /// `initResult`.
+  cSteamBackend* open(cFakeLibrary* fake, int initResult) {
+    EXPECT_TRUE(fake->opened()) << fake->path();
+    fake->reset(initResult);
+    steam_.reset(newSteamLibraryAt(fake->path()));
+    return steam_.get();
+  }
+
+  std::unique_ptr<cSteamBackend> steam_;
+};
+
+TEST_F(SteamLibraryFakeTest, RegistrationBeforeInitReachesTheLibrary) {
+  cFakeLibrary fake(FAKE_STEAM_165);
+  cSteamBackend* steam = open(&fake, 0);
+  cProbe probe;
+  steam->registerCallback(&probe, 3406);
+  EXPECT_TRUE(probe.registered()) << "the library sets the flag";
+  steam->runCallbacks();
+  EXPECT_EQ("RegisterCallback 3406\n", fake.log()) << "no pumping before init";
+
+  ASSERT_TRUE(steam->init());
+  steam->runCallbacks();
+  steam->unregisterCallback(&probe);
+  EXPECT_FALSE(probe.registered());
+  steam->shutdown();
+  steam->shutdown();
+  expectNoInterfaces(steam);
+  EXPECT_EQ(
+      "RegisterCallback 3406\nInitFlat\nSteamAppId=480 SteamGameId=480\nRunCallbacks\n"
+      "UnregisterCallback\nShutdown\n",
+      fake.log());
+}
+
+TEST_F(SteamLibraryFakeTest, InitKeepsAnAppIdAlreadySet) {
+  cFakeLibrary fake(FAKE_STEAM_165);
+  cSteamBackend* steam = open(&fake, 0);
+  setVariable("SteamAppId", "999");
+  setVariable("SteamGameId", nullptr);
+  EXPECT_TRUE(steam->init());
+  EXPECT_EQ("InitFlat\nSteamAppId=999 SteamGameId=480\n", fake.log());
+  setVariable("SteamAppId", nullptr);
+  setVariable("SteamGameId", nullptr);
+}
+
+TEST_F(SteamLibraryFakeTest, FailedInitLeavesTheLibraryAlone) {
+  cFakeLibrary fake(FAKE_STEAM_165);
+  cSteamBackend* steam = open(&fake, 2);  // no Steam client running
+  EXPECT_FALSE(steam->init());
+  expectNoInterfaces(steam);
+  steam->runCallbacks();
+  steam->shutdown();
+  EXPECT_EQ("InitFlat\nSteamAppId=480 SteamGameId=480\n", fake.log());
+}
+
+TEST_F(SteamLibraryFakeTest, OlderLibrariesStartThroughTheirOwnEntryPoint) {
+  cFakeLibrary sdk158(FAKE_STEAM_158);
+  EXPECT_TRUE(open(&sdk158, 0)->init());
+  EXPECT_EQ(
+      "SteamInternal_SteamAPI_Init "
+      "SteamUtils010|SteamFriends017|STEAMUGC_INTERFACE_VERSION018|SteamUser023|\n"
+      "SteamAppId=480 SteamGameId=480\n",
+      sdk158.log());
+
+  cFakeLibrary sdk157(FAKE_STEAM_157);
+  EXPECT_TRUE(open(&sdk157, 0)->init());
+  EXPECT_EQ("SteamAPI_Init\nSteamAppId=480 SteamGameId=480\n", sdk157.log());
+  EXPECT_NE(nullptr, steam_->ugc());
+}
+
+TEST_F(SteamLibraryFakeTest, LibraryLackingAFunctionIsNeverCalled) {
+  cFakeLibrary fake(FAKE_STEAM_LACKING);
+  cSteamBackend* steam = open(&fake, 0);
+  cProbe probe;
+  steam->registerCallback(&probe, 3406);
+  EXPECT_FALSE(steam->init());
+  steam->runCallbacks();
+  steam->shutdown();
+  EXPECT_FALSE(probe.registered());
+  EXPECT_EQ("", fake.log());
+
+  std::string missing;
+  EXPECT_FALSE(steamLibraryResolvesAll(fake.path(), &missing));
+  EXPECT_EQ("SteamAPI_ISteamUGC_DownloadItem", missing);
+}
+
+TEST_F(SteamLibraryFakeTest, InterfacesForwardEveryCallWithItsArguments) {
+  cFakeLibrary fake(FAKE_STEAM_165);
+  cSteamBackend* steam = open(&fake, 0);
+  ASSERT_TRUE(steam->init());
+  fake.reset(0);
+
+  CSteamID id = steam->user()->GetSteamID();
+  EXPECT_EQ(0x0110000100abcdefULL, id.ConvertToUint64());
+  EXPECT_EQ(0x00abcdefu, id.GetAccountID());
+  EXPECT_TRUE(steam->friends()->SetRichPresence("status", "DRAV (Workshop)"));
+  EXPECT_EQ(480u, steam->utils()->GetAppID());
+
+  ISteamUGC* ugc = steam->ugc();
+  EXPECT_EQ(0x1000000000000001ULL, ugc->CreateItem(480, k_EWorkshopFileTypeCommunity));
+  UGCQueryHandle_t query = ugc->CreateQueryUserUGCRequest(
+      0xabcdef, k_EUserUGCList_Published, k_EUGCMatchingUGCType_Items_ReadyToUse,
+      k_EUserUGCListSortOrder_CreationOrderDesc, 0, 480, 1);
+  EXPECT_TRUE(ugc->SetReturnMetadata(query, true));
+  EXPECT_EQ(0x3000000000000003ULL, ugc->SendQueryUGCRequest(query));
+  SteamUGCDetails_t details = {};
+  EXPECT_TRUE(ugc->GetQueryUGCResult(query, 0, &details));
+  EXPECT_EQ(0x4000000000000004ULL, details.m_nPublishedFileId);
+  EXPECT_STREQ("fake title", details.m_rgchTitle);
+  char metadata[2] = "";
+  EXPECT_TRUE(ugc->GetQueryUGCMetadata(query, 0, metadata, sizeof(metadata)));
+  EXPECT_STREQ("7", metadata);
+  EXPECT_TRUE(ugc->ReleaseQueryUGCRequest(query));
+
+  UGCUpdateHandle_t update = ugc->StartItemUpdate(480, 0x4000000000000004ULL);
+  EXPECT_TRUE(ugc->SetItemVisibility(update, k_ERemoteStoragePublishedFileVisibilityPublic));
+  EXPECT_TRUE(ugc->SetItemContent(update, "C:\\DRAV\\_DRAV_WORKSHOP_TEMP_"));
+  EXPECT_TRUE(ugc->SetItemMetadata(update, "1"));
+  const char* tag = "Map";
+  SteamParamStringArray_t tags = {&tag, 1};
+  EXPECT_TRUE(ugc->SetItemTags(update, &tags));
+  EXPECT_TRUE(ugc->SetItemTitle(update, "My map"));
+  EXPECT_TRUE(ugc->SetItemPreview(update, "preview.png"));
+  EXPECT_EQ(0x6000000000000006ULL, ugc->SubmitItemUpdate(update, "first"));
+  uint64_t done = 0, total = 0;
+  EXPECT_EQ(k_EItemUpdateStatusUploadingContent, ugc->GetItemUpdateProgress(update, &done, &total));
+  EXPECT_EQ(0x100000000ULL, done);
+  EXPECT_EQ(0x300000000ULL, total);
+
+  PublishedFileId_t ids[10000] = {};
+  EXPECT_EQ(2u, ugc->GetSubscribedItems(ids, 10000));
+  EXPECT_EQ(0x7000000000000007ULL, ids[0]);
+  EXPECT_EQ(5u, ugc->GetItemState(ids[0]));
+  uint64_t size = 0;
+  char folder[1024] = "";
+  uint32_t stamp = 0;
+  EXPECT_TRUE(ugc->GetItemInstallInfo(ids[0], &size, folder, sizeof(folder), &stamp));
+  EXPECT_EQ(0x200000000ULL, size);
+  EXPECT_STREQ("/items/7000000000000007", folder);
+  EXPECT_EQ(1234u, stamp);
+  EXPECT_TRUE(ugc->DownloadItem(ids[0], true));
+
+  EXPECT_EQ(
+      "user GetSteamID\n"
+      "friends SetRichPresence status=DRAV (Workshop)\n"
+      "utils GetAppID\n"
+      "ugc CreateItem 480 0\n"
+      "ugc CreateQueryUserUGCRequest 11259375 0 2 0 0 480 1\n"
+      "ugc SetReturnMetadata 2000000000000002 1\n"
+      "ugc SendQueryUGCRequest 2000000000000002\n"
+      "ugc GetQueryUGCResult 2000000000000002 0\n"
+      "ugc GetQueryUGCMetadata 2000000000000002 0 2\n"
+      "ugc ReleaseQueryUGCRequest 2000000000000002\n"
+      "ugc StartItemUpdate 480 4000000000000004\n"
+      "ugc SetItemVisibility 5000000000000005 0\n"
+      "ugc SetItemContent 5000000000000005 C:\\DRAV\\_DRAV_WORKSHOP_TEMP_\n"
+      "ugc SetItemMetadata 5000000000000005 1\n"
+      "ugc SetItemTags 5000000000000005 [Map] admin=0\n"
+      "ugc SetItemTitle 5000000000000005 My map\n"
+      "ugc SetItemPreview 5000000000000005 preview.png\n"
+      "ugc SubmitItemUpdate 5000000000000005 first\n"
+      "ugc GetItemUpdateProgress 5000000000000005\n"
+      "ugc GetSubscribedItems 10000 disabled=0\n"
+      "ugc GetItemState 7000000000000007\n"
+      "ugc GetItemInstallInfo 7000000000000007 1024\n"
+      "ugc DownloadItem 7000000000000007 1\n",
+      fake.log());
+}
+
+/// SetItemTags and GetSubscribedItems gained an argument in later versions;
+/// each library gets the count its version takes.
+TEST_F(SteamLibraryFakeTest, ChangedSignaturesFollowTheLibrarysVersion) {
+  const char* tag = "Map";
+  SteamParamStringArray_t tags = {&tag, 1};
+  PublishedFileId_t ids[10000];
+  struct {
+    const char* fileName;
+    const char* expected;
+  } versions[] = {
+      {FAKE_STEAM_157, "ugc SetItemTags 9 [Map]\nugc GetSubscribedItems 10000\n"},
+      {FAKE_STEAM_158, "ugc SetItemTags 9 [Map] admin=0\nugc GetSubscribedItems 10000\n"},
+      {FAKE_STEAM_165, "ugc SetItemTags 9 [Map] admin=0\nugc GetSubscribedItems 10000 disabled=0\n"},
+  };
+  for (const auto& version : versions) {
+    cFakeLibrary fake(version.fileName);
+    ASSERT_TRUE(open(&fake, 0)->init()) << version.fileName;
+    fake.reset(0);
+    steam_->ugc()->SetItemTags(9, &tags);
+    steam_->ugc()->GetSubscribedItems(ids, 10000);
+    EXPECT_EQ(version.expected, fake.log()) << version.fileName;
+  }
+}
+
+// --- Over the real library, when a copy lies beside the test executable
+// (tests/steam/real_library_test.sh puts one there)
+
+class SteamLibraryRealTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = joinPath(getToolFolder(), steamLibraryFileName());
+    std::error_code error;
+    if (!std::filesystem::exists(path_, error))
+      GTEST_SKIP() << "no " << path_;
+  }
+
+  std::string path_;
+};
+
+TEST_F(SteamLibraryRealTest, ExportsEveryFunctionTheToolCalls) {
+  std::string missing;
+  EXPECT_TRUE(steamLibraryResolvesAll(path_, &missing)) << missing;
+  EXPECT_EQ("", missing);
+}
+
+TEST_F(SteamLibraryRealTest, WithoutASteamClientInitFails) {
+  std::unique_ptr<cSteamBackend> steam(newSteamLibrary());
+  cProbe probe;
+  steam->registerCallback(&probe, 3406);
+  EXPECT_TRUE(probe.registered()) << "the library sets the flag beside the table pointer";
+  EXPECT_FALSE(steam->init());
+  expectNoInterfaces(steam.get());
+  steam->runCallbacks();
+  steam->unregisterCallback(&probe);
+  EXPECT_FALSE(probe.registered());
+  steam->shutdown();
+  steam->shutdown();
+}
+
+}  // namespace
