@@ -1,0 +1,375 @@
+// drav-localsteam: sets up and inspects the store of the local workshop
+// service, for people and tests. Usage: drav-localsteam VERB STORE ...
+// Prints data as JSON on stdout; exits 0 on success, 2 with one line on
+// stderr on bad input, 1 when the store can't be written.
+#include <stdio.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "steam/local_store.h"
+#include "steam/steam_backend.h"
+
+using nlohmann::json;
+
+namespace {
+
+typedef std::vector<std::string> cArgs;
+
+const int kBadInput = 2;
+const int kFailed = 1;
+
+int fail(int status, const std::string& message) {
+  fprintf(stderr, "drav-localsteam: %s\n", message.c_str());
+  return status;
+}
+
+int badInput(const std::string& message) {
+  return fail(kBadInput, message);
+}
+
+int cannotWrite(const cLocalStore& store) {
+  return fail(kFailed, "cannot write the store in " + store.folder());
+}
+
+void printJson(const json& value) {
+  printf("%s\n", value.dump(2, ' ', false, json::error_handler_t::replace).c_str());
+}
+
+bool parseU32(const std::string& text, uint32_t* value) {
+  uint64_t wide;
+  if (!parseUnsigned(text, UINT32_MAX, &wide))
+    return false;
+  *value = static_cast<uint32_t>(wide);
+  return true;
+}
+
+/// Parses the ids; with `mustExist`, each must name an item of the store.
+bool parseIds(const cLocalStore& store, const cArgs& args, std::vector<PublishedFileId_t>* ids,
+              int* status) {
+  if (args.empty()) {
+    *status = badInput("no item id given");
+    return false;
+  }
+  for (const std::string& arg : args) {
+    uint64_t id;
+    if (!parseUnsigned(arg, UINT64_MAX, &id)) {
+      *status = badInput("not an item id: " + arg);
+      return false;
+    }
+    if (!store.itemExists(id)) {
+      *status = badInput("unknown item " + arg);
+      return false;
+    }
+    ids->push_back(id);
+  }
+  return true;
+}
+
+/// Reads the settings under the lock, lets `change` edit them and writes
+/// them back; `change` returns an exit status (0 = write).
+template <class F>
+int changeSettings(const cLocalStore& store, F change) {
+  cStoreLock lock(store.folder());
+  cStoreSettings settings;
+  if (!lock.held() || !store.readSettings(&settings))
+    return fail(kFailed, "cannot read the store in " + store.folder());
+  int status = change(&settings);
+  if (status != 0)
+    return status;
+  return store.writeSettings(settings) ? 0 : cannotWrite(store);
+}
+
+int verbInit(const cLocalStore& store, const cArgs& args) {
+  uint32_t account = 1001;
+  if (!args.empty() && !(args.size() == 2 && args[0] == "--account" && parseU32(args[1], &account)))
+    return badInput("usage: init STORE [--account N]");
+  if (store.exists())
+    return badInput("a store exists already in " + store.folder());
+  return store.create(account) ? 0 : cannotWrite(store);
+}
+
+int verbStatus(const cLocalStore& store, const cArgs& args) {
+  if (!args.empty())
+    return badInput("usage: status STORE");
+  cStoreSettings settings;
+  std::vector<PublishedFileId_t> subscriptions;
+  if (!store.readSettings(&settings) || !store.readSubscriptions(&subscriptions))
+    return fail(kFailed, "cannot read the store in " + store.folder());
+  json status = settingsToJson(settings);
+  status["subscriptions"] = subscriptions;
+  printJson(status);
+  return 0;
+}
+
+/// A setting that takes one of two words.
+int setChoice(const cLocalStore& store, const std::string& value, const char* yes,
+              const char* no, bool cStoreSettings::*field) {
+  if (value != yes && value != no)
+    return badInput(std::string("expected ") + yes + " or " + no + ", not " + value);
+  return changeSettings(store, [&](cStoreSettings* settings) {
+    settings->*field = value == yes;
+    return 0;
+  });
+}
+
+int verbSet(const cLocalStore& store, const cArgs& args) {
+  if (args.size() != 2)
+    return badInput("usage: set STORE NAME VALUE");
+  const std::string& name = args[0];
+  const std::string& value = args[1];
+  if (name == "client")
+    return setChoice(store, value, "running", "stopped", &cStoreSettings::clientRunning);
+  if (name == "user")
+    return setChoice(store, value, "on", "off", &cStoreSettings::userOn);
+  if (name == "workshop")
+    return setChoice(store, value, "on", "off", &cStoreSettings::workshopOn);
+  if (name == "legal")
+    return setChoice(store, value, "accepted", "pending", &cStoreSettings::legalAccepted);
+  if (name == "noise")
+    return setChoice(store, value, "on", "off", &cStoreSettings::noise);
+  if (name == "latency") {
+    uint32_t latency;
+    if (!parseU32(value, &latency))
+      return badInput("not a latency in milliseconds: " + value);
+    return changeSettings(store, [&](cStoreSettings* settings) {
+      settings->latencyMs = latency;
+      return 0;
+    });
+  }
+  if (name == "next-id") {
+    uint64_t id;
+    if (!parseUnsigned(value, UINT64_MAX, &id) || id == 0)
+      return badInput("not an item id: " + value);
+    return changeSettings(store, [&](cStoreSettings* settings) {
+      settings->nextId = id;
+      return 0;
+    });
+  }
+  return badInput("unknown setting " + name);
+}
+
+int verbPublish(const cLocalStore& store, const cArgs& args) {
+  cStoreSettings settings;
+  if (!store.readSettings(&settings))
+    return fail(kFailed, "cannot read the store in " + store.folder());
+  cStoreItem item;
+  item.owner = settings.account;
+  item.app = toolAppId();
+  item.visibility = 0;  // public
+  bool titled = false;
+  std::vector<std::string> files;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.compare(0, 2, "--") != 0) {
+      std::error_code error;
+      if (!std::filesystem::is_regular_file(arg, error))
+        return badInput("not a file: " + arg);
+      files.push_back(arg);
+      continue;
+    }
+    if (i + 1 >= args.size())
+      return badInput(arg + " needs a value");
+    const std::string& value = args[++i];
+    if (arg == "--title") {
+      item.title = value;
+      titled = true;
+    } else if (arg == "--metadata") {
+      item.metadata = value;
+    } else if (arg == "--tag") {
+      item.tags.push_back(value);
+    } else if (arg == "--owner") {
+      if (!parseU32(value, &item.owner))
+        return badInput("not an account id: " + value);
+    } else if (arg == "--app") {
+      if (!parseU32(value, &item.app))
+        return badInput("not an app id: " + value);
+    } else {
+      return badInput("unknown option " + arg);
+    }
+  }
+  if (!titled || files.empty())
+    return badInput("usage: publish STORE --title T [--owner N] [--app N] [--metadata M] [--tag T] FILE...");
+  cStoreLock lock(store.folder());
+  item.created = item.updated = storeTime();
+  if (!lock.held() || !store.allocateId(&item.id) || !store.copyContentFiles(&item, files) ||
+      !store.writeItem(item))
+    return cannotWrite(store);
+  printf("%llu\n", static_cast<unsigned long long>(item.id));
+  return 0;
+}
+
+/// The verbs that act on a list of existing items, one store call each.
+int forEachItem(const cLocalStore& store, const cArgs& args,
+                bool (cLocalStore::*act)(PublishedFileId_t) const) {
+  std::vector<PublishedFileId_t> ids;
+  int status = 0;
+  if (!parseIds(store, args, &ids, &status))
+    return status;
+  cStoreLock lock(store.folder());
+  for (PublishedFileId_t id : ids)
+    if (!lock.held() || !(store.*act)(id))
+      return cannotWrite(store);
+  return 0;
+}
+
+int verbSubscribe(const cLocalStore& store, const cArgs& args) {
+  std::vector<PublishedFileId_t> ids;
+  int status = 0;
+  if (!parseIds(store, args, &ids, &status))
+    return status;
+  cStoreLock lock(store.folder());
+  return lock.held() && store.subscribe(ids) ? 0 : cannotWrite(store);
+}
+
+int verbUnsubscribe(const cLocalStore& store, const cArgs& args) {
+  std::vector<PublishedFileId_t> ids;
+  int status = 0;
+  if (!parseIds(store, args, &ids, &status))
+    return status;
+  cStoreLock lock(store.folder());
+  return lock.held() && store.unsubscribe(ids) ? 0 : cannotWrite(store);
+}
+
+int verbInstall(const cLocalStore& store, const cArgs& args) {
+  std::vector<PublishedFileId_t> ids;
+  int status = 0;
+  if (!parseIds(store, args, &ids, &status))
+    return status;
+  cStoreLock lock(store.folder());
+  for (PublishedFileId_t id : ids) {
+    cStoreItem item;
+    if (!lock.held() || !store.readItem(id, &item) || !store.cacheItem(item))
+      return cannotWrite(store);
+  }
+  return 0;
+}
+
+int verbUninstall(const cLocalStore& store, const cArgs& args) {
+  return forEachItem(store, args, &cLocalStore::uncacheItem);
+}
+
+int verbBreak(const cLocalStore& store, const cArgs& args) {
+  if (args.size() != 1)
+    return badInput("usage: break STORE ID");
+  return forEachItem(store, args, &cLocalStore::breakCacheEntry);
+}
+
+bool parseOutcome(const std::string& text, cStoreFault* fault) {
+  uint32_t code;
+  if (text == "refuse")
+    fault->kind = cStoreFault::kRefuse;
+  else if (text == "null")
+    fault->kind = cStoreFault::kNull;
+  else if (text == "iofail")
+    fault->kind = cStoreFault::kIoFail;
+  else if (parseU32(text, &code) && code <= INT32_MAX)
+    fault->code = static_cast<int32_t>(code);
+  else
+    return false;
+  return true;
+}
+
+int verbFault(const cLocalStore& store, const cArgs& args) {
+  if (args.size() < 2 || args.size() > 3)
+    return badInput("usage: fault STORE create|query|submit|download OUTCOME [COUNT]");
+  bool knownOp = false;
+  for (const char* op : kFaultOps)
+    knownOp = knownOp || args[0] == op;
+  if (!knownOp)
+    return badInput("unknown call kind " + args[0]);
+  cStoreFault fault;
+  if (!parseOutcome(args[1], &fault))
+    return badInput("not a result code, refuse, null or iofail: " + args[1]);
+  fault.count = 1;
+  if (args.size() == 3 && !parseU32(args[2], &fault.count))
+    return badInput("not a count: " + args[2]);
+  return changeSettings(store, [&](cStoreSettings* settings) {
+    if (fault.count == 0)
+      settings->faults.erase(args[0]);
+    else
+      settings->faults[args[0]] = fault;
+    return 0;
+  });
+}
+
+int verbList(const cLocalStore& store, const cArgs& args) {
+  std::vector<PublishedFileId_t> ids;
+  uint32_t owner;
+  if (args.empty()) {
+    store.allItemIds(&ids);
+  } else if (args.size() == 2 && args[0] == "--owner" && parseU32(args[1], &owner)) {
+    std::vector<cOwnerEntry> entries;
+    store.ownerItems(owner, &entries);
+    for (const cOwnerEntry& entry : entries)
+      ids.push_back(entry.id);
+  } else {
+    return badInput("usage: list STORE [--owner N]");
+  }
+  json items = json::array();
+  for (PublishedFileId_t id : ids) {
+    cStoreItem item;
+    if (store.readItem(id, &item))
+      items.push_back(itemToJson(item));
+  }
+  printJson(items);
+  return 0;
+}
+
+int verbShow(const cLocalStore& store, const cArgs& args) {
+  std::vector<PublishedFileId_t> ids;
+  int status = 0;
+  if (args.size() != 1)
+    return badInput("usage: show STORE ID");
+  if (!parseIds(store, args, &ids, &status))
+    return status;
+  cStoreItem item;
+  if (!store.readItem(ids[0], &item))
+    return fail(kFailed, "cannot read item " + args[0]);
+  json shown = itemToJson(item);
+  std::vector<cContentFile> files;
+  store.listContent(item, &files);
+  json content = json::array();
+  for (const cContentFile& file : files)
+    content.push_back(json{{"name", file.name}, {"size", file.size}});
+  shown["content"] = content;
+  shown["previewSize"] = store.previewSize(item);
+  printJson(shown);
+  return 0;
+}
+
+struct cVerb {
+  const char* name;
+  int (*run)(const cLocalStore& store, const cArgs& args);
+};
+
+const cVerb kVerbs[] = {
+    {"init", verbInit},           {"status", verbStatus},       {"set", verbSet},
+    {"publish", verbPublish},     {"subscribe", verbSubscribe}, {"unsubscribe", verbUnsubscribe},
+    {"install", verbInstall},     {"uninstall", verbUninstall}, {"break", verbBreak},
+    {"fault", verbFault},         {"list", verbList},           {"show", verbShow},
+};
+
+int realMain(int argc, char** argv) {
+  if (argc < 3)
+    return badInput("usage: drav-localsteam VERB STORE ...");
+  std::string verb = argv[1];
+  cLocalStore store(argv[2]);
+  cArgs args(argv + 3, argv + argc);
+  for (const cVerb& known : kVerbs) {
+    if (verb != known.name)
+      continue;
+    if (verb != "init" && !store.exists())
+      return badInput("no store in " + store.folder());
+    return known.run(store, args);
+  }
+  return badInput("unknown verb " + verb);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return realMain(argc, argv);
+}

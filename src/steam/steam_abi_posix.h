@@ -6,7 +6,8 @@
 
 #include <stdint.h>
 
-#define DRAV_STEAM_PACK 4
+// #pragma pack takes no macro for its number, hence the whole pragma.
+#define DRAV_STEAM_PACK_PUSH _Pragma("pack(push, 4)")
 
 class CCallbackBase {
  public:

@@ -6,7 +6,8 @@
 
 #include <stdint.h>
 
-#define DRAV_STEAM_PACK 8
+// #pragma pack takes no macro for its number, hence the whole pragma.
+#define DRAV_STEAM_PACK_PUSH _Pragma("pack(push, 8)")
 
 class CCallbackBase {
  public:

@@ -16,8 +16,9 @@ AppId_t toolAppId() {
 
 namespace {
 
+cSteamBackend* chosen = nullptr;
+
 cSteamBackend* backend() {
-  static cSteamBackend* chosen = nullptr;
   if (!chosen) {
     const char* store = getenv("DRAV_LOCAL_STEAM");
     chosen = store ? newLocalSteam(store) : newSteamLibrary();
@@ -26,6 +27,12 @@ cSteamBackend* backend() {
 }
 
 }  // namespace
+
+cSteamBackend* replaceSteamBackend(cSteamBackend* replacement) {
+  cSteamBackend* previous = chosen;
+  chosen = replacement;
+  return previous;
+}
 
 bool SteamAPI_Init() {
   return backend()->init();

@@ -86,7 +86,7 @@ class CSteamID {
   uint64_t m_steamid;
 };
 
-#pragma pack(push, DRAV_STEAM_PACK)
+DRAV_STEAM_PACK_PUSH
 
 struct SteamParamStringArray_t {
   const char** m_ppStrings;

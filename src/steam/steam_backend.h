@@ -35,6 +35,12 @@ cSteamBackend* newLocalSteam(const std::string& storeFolder);
 /// at run time.
 cSteamBackend* newSteamLibrary();
 
+/// Puts `replacement` behind the SteamAPI_* functions in place of the
+/// environment's choice (null: choose again on next use); returns the one
+/// it replaces (null when none was chosen yet). For unit tests, which own
+/// both.
+cSteamBackend* replaceSteamBackend(cSteamBackend* replacement);
+
 /// The app id the tool publishes for; set at build time.
 AppId_t toolAppId();
 

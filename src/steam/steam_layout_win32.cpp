@@ -1,0 +1,39 @@
+// Steam's record layouts on Windows (packed to 8 bytes, as the library is
+// built), checked where the records are compiled: the library reads and
+// writes these bytes, so a change here breaks every call that uses them.
+#include <stddef.h>
+
+#include "steam/steam_api.h"
+
+static_assert(sizeof(CreateItemResult_t) == 24, "CreateItemResult_t size");
+static_assert(offsetof(CreateItemResult_t, m_nPublishedFileId) == 8, "CreateItemResult_t id");
+static_assert(offsetof(CreateItemResult_t, m_bUserNeedsToAcceptWorkshopLegalAgreement) == 16,
+              "CreateItemResult_t legal flag");
+
+static_assert(sizeof(SteamUGCQueryCompleted_t) == 280, "SteamUGCQueryCompleted_t size");
+static_assert(offsetof(SteamUGCQueryCompleted_t, m_eResult) == 8, "query result");
+static_assert(offsetof(SteamUGCQueryCompleted_t, m_unTotalMatchingResults) == 16, "query total");
+static_assert(offsetof(SteamUGCQueryCompleted_t, m_rgchNextCursor) == 21, "query cursor");
+
+static_assert(sizeof(SubmitItemUpdateResult_t) == 16, "SubmitItemUpdateResult_t size");
+static_assert(offsetof(SubmitItemUpdateResult_t, m_bUserNeedsToAcceptWorkshopLegalAgreement) == 4,
+              "SubmitItemUpdateResult_t legal flag");
+static_assert(offsetof(SubmitItemUpdateResult_t, m_nPublishedFileId) == 8,
+              "SubmitItemUpdateResult_t id");
+
+static_assert(sizeof(DownloadItemResult_t) == 24, "DownloadItemResult_t size");
+static_assert(offsetof(DownloadItemResult_t, m_nPublishedFileId) == 8, "DownloadItemResult_t id");
+static_assert(offsetof(DownloadItemResult_t, m_eResult) == 16, "DownloadItemResult_t result");
+
+// 16 on 64-bit, 8 on 32-bit.
+static_assert(sizeof(SteamParamStringArray_t) == 2 * sizeof(void*), "SteamParamStringArray_t size");
+static_assert(offsetof(SteamParamStringArray_t, m_nNumStrings) == sizeof(void*),
+              "SteamParamStringArray_t count");
+
+static_assert(sizeof(SteamUGCDetails_t) == 9784, "SteamUGCDetails_t size");
+static_assert(offsetof(SteamUGCDetails_t, m_rgchDescription) == 153, "details description");
+static_assert(offsetof(SteamUGCDetails_t, m_ulSteamIDOwner) == 8160, "details owner");
+static_assert(offsetof(SteamUGCDetails_t, m_rtimeCreated) == 8168, "details created");
+static_assert(offsetof(SteamUGCDetails_t, m_rgchTags) == 8187, "details tags");
+static_assert(offsetof(SteamUGCDetails_t, m_hFile) == 9216, "details file");
+static_assert(offsetof(SteamUGCDetails_t, m_ulTotalFilesSize) == 9772, "details total size");
