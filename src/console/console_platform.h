@@ -5,6 +5,8 @@
 
 #include <ostream>
 
+#include "console/console.h"
+
 // Asked once per run, through the decision kept in console.cpp.
 bool platformStdinIsTerminal();
 bool platformStdoutIsTerminal();
@@ -20,7 +22,21 @@ void discardPendingInput();
 /// Waits for one key press; called only for a terminal.
 void waitForKeyPress();
 
-/// Replaces the terminal decisions for the rest of the run (tests only).
+/// Replaces the terminal decisions (tests only).
 void overrideTerminals(bool stdinTerminal, bool stdoutTerminal);
+
+/// Holds other terminal decisions for its lifetime (tests only).
+class cTerminalOverride {
+ public:
+  cTerminalOverride(bool stdinTerminal, bool stdoutTerminal)
+      : savedStdin_(stdinIsTerminal()), savedStdout_(stdoutIsTerminal()) {
+    overrideTerminals(stdinTerminal, stdoutTerminal);
+  }
+  ~cTerminalOverride() { overrideTerminals(savedStdin_, savedStdout_); }
+
+ private:
+  bool savedStdin_;
+  bool savedStdout_;
+};
 
 #endif  // DRAV_CONSOLE_CONSOLE_PLATFORM_H_

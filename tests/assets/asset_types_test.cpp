@@ -69,21 +69,16 @@ TEST(AssetTypesTest, StartsWithAndEndsWithCompareWholeAffixes) {
 class CheckAssetFileNameTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    savedStdin_ = stdinIsTerminal();
-    savedStdout_ = stdoutIsTerminal();
-    overrideTerminals(false, false);
     savedOut_ = std::cout.rdbuf(output_.rdbuf());
   }
   void TearDown() override {
     std::cout.rdbuf(savedOut_);
-    overrideTerminals(savedStdin_, savedStdout_);
   }
 
   std::ostringstream output_;
 
  private:
-  bool savedStdin_ = false;
-  bool savedStdout_ = false;
+  cTerminalOverride terminals_{false, false};
   std::streambuf* savedOut_ = nullptr;
 };
 

@@ -9,13 +9,12 @@
 namespace {
 
 TEST(ConsolePosixTest, TerminalGetsBrightColoursAndGreyIsItsNormalColour) {
-  bool savedStdin = stdinIsTerminal();
-  bool savedStdout = stdoutIsTerminal();
-  overrideTerminals(false, true);
   std::ostringstream stream;
-  stream << green << "a" << cyan << "b" << red << "c" << magenta << "d"
-         << yellow << "e" << grey << "f";
-  overrideTerminals(savedStdin, savedStdout);
+  {
+    cTerminalOverride terminals(false, true);
+    stream << green << "a" << cyan << "b" << red << "c" << magenta << "d"
+           << yellow << "e" << grey << "f";
+  }
   EXPECT_EQ("\033[92ma\033[96mb\033[91mc\033[95md\033[93me\033[0mf",
             stream.str());
 }

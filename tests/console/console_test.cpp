@@ -15,24 +15,19 @@ namespace {
 class ConsoleTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    savedStdin_ = stdinIsTerminal();
-    savedStdout_ = stdoutIsTerminal();
-    overrideTerminals(false, false);
     savedIn_ = std::cin.rdbuf(script_.rdbuf());
     savedOut_ = std::cout.rdbuf(output_.rdbuf());
   }
   void TearDown() override {
     std::cin.rdbuf(savedIn_);
     std::cout.rdbuf(savedOut_);
-    overrideTerminals(savedStdin_, savedStdout_);
   }
 
   std::stringstream script_;
   std::ostringstream output_;
 
  private:
-  bool savedStdin_ = false;
-  bool savedStdout_ = false;
+  cTerminalOverride terminals_{false, false};
   std::streambuf* savedIn_ = nullptr;
   std::streambuf* savedOut_ = nullptr;
 };
@@ -115,7 +110,7 @@ TEST_F(ConsoleTest, ReadLineTriesAgainAfterAnEarlierEndOfInput) {
 }
 
 TEST_F(ConsoleTest, InputHasNotEndedForGoodOnATerminal) {
-  overrideTerminals(true, false);
+  cTerminalOverride typedByAPerson(true, false);
   EXPECT_EQ("", readLine());
   EXPECT_FALSE(inputEnded());
 }

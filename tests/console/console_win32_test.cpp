@@ -11,12 +11,11 @@ namespace {
 // The colour is an attribute of the console, so even on a console the
 // text itself carries no codes.
 TEST(ConsoleWin32Test, ColourNeverEntersTheText) {
-  bool savedStdin = stdinIsTerminal();
-  bool savedStdout = stdoutIsTerminal();
-  overrideTerminals(false, true);
   std::ostringstream stream;
-  stream << green << "a" << red << "b" << grey;
-  overrideTerminals(savedStdin, savedStdout);
+  {
+    cTerminalOverride terminals(false, true);
+    stream << green << "a" << red << "b" << grey;
+  }
   EXPECT_EQ("ab", stream.str());
 }
 

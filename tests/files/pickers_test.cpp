@@ -24,9 +24,6 @@ const char kMapFilter[] = "DRAV Map\0*.tmx\0";
 class PickersTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    savedStdin_ = stdinIsTerminal();
-    savedStdout_ = stdoutIsTerminal();
-    overrideTerminals(false, false);
     savedIn_ = std::cin.rdbuf(script_.rdbuf());
     savedOut_ = std::cout.rdbuf(output_.rdbuf());
     savedFolder_ = fs::current_path();
@@ -40,7 +37,6 @@ class PickersTest : public ::testing::Test {
     fs::current_path(savedFolder_);
     std::cin.rdbuf(savedIn_);
     std::cout.rdbuf(savedOut_);
-    overrideTerminals(savedStdin_, savedStdout_);
   }
 
   bool pickFile(const std::string& line, std::string* chosen) {
@@ -63,8 +59,7 @@ class PickersTest : public ::testing::Test {
   fs::path savedFolder_;
 
  private:
-  bool savedStdin_ = false;
-  bool savedStdout_ = false;
+  cTerminalOverride terminals_{false, false};
   std::streambuf* savedIn_ = nullptr;
   std::streambuf* savedOut_ = nullptr;
 };

@@ -1,0 +1,118 @@
+#include "files/pickers.h"
+
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "console/console_platform.h"
+#include "test_util.h"
+
+namespace {
+
+// Sets an environment variable for the scope, or removes it (nullptr).
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    const char* old = getenv(name);
+    hadValue_ = old != nullptr;
+    if (old)
+      oldValue_ = old;
+    if (value)
+      setenv(name, value, 1);
+    else
+      unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (hadValue_)
+      setenv(name_.c_str(), oldValue_.c_str(), 1);
+    else
+      unsetenv(name_.c_str());
+  }
+
+ private:
+  std::string name_;
+  std::string oldValue_;
+  bool hadValue_ = false;
+};
+
+// A desktop whose only chooser is a fake `program` that records its
+// arguments, one per line, and then runs `reply`.
+class DesktopPickerTest : public ::testing::Test {
+ protected:
+  void installChooser(const std::string& program, const std::string& reply) {
+    std::string script = temp_.file(program);
+    writeFile(script, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; "
+                      "done > '" + temp_.file("arguments") + "'\n" + reply + "\n");
+    chmod(script.c_str(), 0755);
+  }
+  std::string arguments() { return readFile(temp_.file("arguments")); }
+
+  ScopedTempDir temp_;
+  ScopedEnv path_{"PATH", temp_.path().c_str()};
+  ScopedEnv display_{"DISPLAY", ":0"};
+  ScopedEnv wayland_{"WAYLAND_DISPLAY", nullptr};
+  cTerminalOverride terminals_{true, false};
+};
+
+TEST_F(DesktopPickerTest, ZenityPicksAFileWithTitleFolderAndFilters) {
+  writeFile(temp_.file("page.htm"), "<p>");
+  installChooser("zenity", "echo '" + temp_.file("page.htm") + "'");
+  std::string chosen;
+  ASSERT_TRUE(chooseFile(&chosen, temp_.path(),
+                         ".PHP\0*.php\0HTM\0*.htm;*.HTM\0"));
+  EXPECT_EQ(temp_.file("page.htm"), chosen);
+  EXPECT_EQ("--file-selection\n--title=Choose workshop asset:\n--filename=" +
+                temp_.path() + "/\n--file-filter=.PHP | *.php\n"
+                "--file-filter=HTM | *.htm *.HTM\n",
+            arguments());
+}
+
+TEST_F(DesktopPickerTest, CancelledChooserIsACancel) {
+  installChooser("zenity", "exit 1");
+  std::string chosen = "previous";
+  EXPECT_FALSE(chooseFile(&chosen, temp_.path(), "DRAV Map\0*.tmx\0"));
+  EXPECT_EQ("", chosen);
+  std::string folder = temp_.path();
+  EXPECT_FALSE(chooseFolder(&folder));
+  EXPECT_EQ(temp_.path(), folder);
+}
+
+TEST_F(DesktopPickerTest, ChosenPathMustExist) {
+  installChooser("zenity", "echo '" + temp_.file("gone.tmx") + "'");
+  std::string chosen = "previous";
+  EXPECT_FALSE(chooseFile(&chosen, temp_.path(), "DRAV Map\0*.tmx\0"));
+  EXPECT_EQ("", chosen);
+}
+
+TEST_F(DesktopPickerTest, KdialogPicksAFolder) {
+  installChooser("kdialog", "echo '" + temp_.path() + "/'");
+  std::string folder = "/";
+  ASSERT_TRUE(chooseFolder(&folder));
+  EXPECT_EQ(temp_.path(), folder);
+  EXPECT_EQ("--title\nChoose folder containing workshop assets:\n"
+            "--getexistingdirectory\n/\n",
+            arguments());
+}
+
+TEST_F(DesktopPickerTest, ScriptAtStandardInputGetsTheConsolePicker) {
+  installChooser("zenity", "exit 0");
+  cTerminalOverride script(false, false);
+  std::istringstream input("\n");
+  std::ostringstream output;
+  std::streambuf* savedIn = std::cin.rdbuf(input.rdbuf());
+  std::streambuf* savedOut = std::cout.rdbuf(output.rdbuf());
+  std::string folder = temp_.path();
+  bool chosen = chooseFolder(&folder);
+  std::cin.rdbuf(savedIn);
+  std::cout.rdbuf(savedOut);
+  EXPECT_FALSE(chosen);
+  EXPECT_EQ("", arguments());
+  EXPECT_EQ("\nChoose folder containing workshop assets:\n/>", output.str());
+}
+
+}  // namespace
