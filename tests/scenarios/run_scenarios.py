@@ -143,6 +143,7 @@ class Scenario:
         self.after = []
         self.input_items = []   # (kind, text) in order
         self.stdout_lines = None
+        self.other_stdouts = []  # further [stdout] sections: alternatives
 
 
 def parse_steps(lines, scenario):
@@ -212,15 +213,18 @@ def parse_scenario(path):
     if "\r" in text:
         raise ScenarioError("%s: carriage returns in the file" % path)
     parts = {}
+    stdouts = []
     current = None
     for line_no, line in enumerate(text.split("\n"), 1):
         header = re.fullmatch(r"\[(\w+)\]", line)
         if header:
             current = header.group(1)
-            if current not in SECTIONS or current in parts:
+            if current not in SECTIONS or (current in parts and current != "stdout"):
                 raise ScenarioError("%s:%d: unknown or repeated section [%s]"
                                     % (path, line_no, current))
             parts[current] = []
+            if current == "stdout":
+                stdouts.append(parts[current])
         elif current is not None:
             parts[current].append((line_no, line))
         elif line.strip() and not line.startswith("#"):
@@ -231,15 +235,19 @@ def parse_scenario(path):
     scenario.setup = parse_steps(parts.get("setup", []), scenario)
     scenario.after = parse_steps(parts.get("after", []), scenario)
     scenario.input_items = parse_input(parts.get("input", []), scenario)
-    out = [line for _, line in parts["stdout"]]
-    while out and out[-1] == "":
-        out.pop()
-    scenario.stdout_lines = out
+    alternatives = []
+    for section in stdouts:
+        out = [line for _, line in section]
+        while out and out[-1] == "":
+            out.pop()
+        alternatives.append(out)
+    scenario.stdout_lines = alternatives[0]
+    scenario.other_stdouts = alternatives[1:]
     return scenario
 
 
-def expected_stdout(scenario, places):
-    text = "".join(line + "\n" for line in scenario.stdout_lines)
+def expected_stdout(stdout_lines, places):
+    text = "".join(line + "\n" for line in stdout_lines)
     if text.endswith("{noeol}\n"):
         text = text[:-len("{noeol}\n")]
     elif "{noeol}" in text:
@@ -440,7 +448,9 @@ class Runner:
             self.setup_step(step, places, env, cwd)
 
         stdin = input_bytes(scenario, places)
-        expected = expected_stdout(scenario, places)
+        expected = expected_stdout(scenario.stdout_lines, places)
+        alternatives = [expected_stdout(lines, places)
+                        for lines in scenario.other_stdouts]
         argv = self.command(self.tool, [])
         started = time.monotonic()
         code, out, err = self.run_program(argv, env, cwd, stdin, timeout)
@@ -449,8 +459,9 @@ class Runner:
         report = []
         if code is None:
             report.append("the tool did not end within %g s (killed)" % timeout)
-        if actual != expected:
-            report.append("standard output differs (- expected, + actual):")
+        if actual != expected and actual not in alternatives:
+            report.append("standard output differs (- expected, + actual)%s:" % (
+                ", shown against the first [stdout]" if alternatives else ""))
             report.extend(diff_lines(expected, actual))
         if code is not None and code != 0:
             report.append("exit status %d, expected 0" % code)
@@ -503,6 +514,11 @@ class Runner:
             else:
                 os.makedirs(os.path.dirname(target), exist_ok=True)
                 shutil.copyfile(source, target)
+        elif verb == "readonly":
+            # No write permission for anyone: read-only to Windows as well.
+            for path in args:
+                path = places.expand(path, "host")
+                os.chmod(path, os.stat(path).st_mode & ~0o222)
         elif verb == "env":
             name, _, value = args[0].partition("=")
             env[name] = places.expand(value)
