@@ -1,0 +1,119 @@
+#include <dirent.h>
+#include <errno.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "files/directory.h"
+#include "files/paths.h"
+
+namespace {
+
+struct FolderEntry {
+  std::string name;
+  bool isFolder;
+};
+
+bool isDotOrDotDot(const char* name) {
+  return name[0] == '.' &&
+         (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+/// Appends every entry of `folder` but "." and ".." to `entries`, in the
+/// file system's order. `followLinks` decides whether a link to a folder
+/// counts as a folder. False when the folder can't be opened; `error` gets
+/// the errno of the failing call, or 0.
+bool readFolder(const std::string& folder, bool followLinks,
+                std::vector<FolderEntry>* entries, int* error) {
+  *error = 0;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) {
+    *error = errno;
+    return false;
+  }
+  for (;;) {
+    errno = 0;
+    const dirent* entry = readdir(dir);
+    if (!entry) {
+      *error = errno;
+      break;
+    }
+    if (isDotOrDotDot(entry->d_name))
+      continue;
+    std::string path = joinPath(folder, entry->d_name);
+    struct stat info;
+    int statResult = followLinks ? stat(path.c_str(), &info)
+                                 : lstat(path.c_str(), &info);
+    // An entry that can't be examined (a dangling link) is no folder.
+    bool isFolder = statResult == 0 && S_ISDIR(info.st_mode);
+    entries->push_back(FolderEntry{entry->d_name, isFolder});
+  }
+  closedir(dir);
+  return true;
+}
+
+/// Gives the owner of `folder` full rights on it, so that a read-only
+/// folder's entries can be read and removed. Returns 0 or errno.
+int openUpFolder(const std::string& folder) {
+  struct stat info;
+  if (stat(folder.c_str(), &info) != 0)
+    return errno;
+  if ((info.st_mode & S_IRWXU) == S_IRWXU)
+    return 0;
+  mode_t mode = (info.st_mode & 07777) | S_IRWXU;
+  return chmod(folder.c_str(), mode) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+bool listFiles(const std::string& folder, std::vector<std::string>* names) {
+  names->clear();
+  std::vector<FolderEntry> entries;
+  int error;
+  // A link to a folder counts as that folder, as the Windows search has
+  // it; a listing that breaks off part-way keeps what it has read.
+  bool opened = readFolder(folder, true, &entries, &error);
+  for (const FolderEntry& entry : entries) {
+    if (!entry.isFolder)
+      names->push_back(entry.name);
+  }
+  return opened;
+}
+
+bool createFolder(const std::string& path) {
+  return mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
+bool folderExists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+uint32_t cFileSystem::deleteFolder(const std::string& folder,
+                                   bool withSubfolders) {
+  if (!folderExists(folder))
+    return 0;
+  if (int error = openUpFolder(folder))
+    return error;
+  // Links are examined as themselves, so they are unlinked, never entered.
+  std::vector<FolderEntry> entries;
+  int error;
+  if (!readFolder(folder, false, &entries, &error))
+    return 0;
+  if (error)
+    return error;
+  bool subfolderLeft = false;
+  for (const FolderEntry& entry : entries) {
+    std::string path = joinPath(folder, entry.name);
+    if (!entry.isFolder) {
+      if (unlink(path.c_str()) != 0)
+        return errno;
+    } else if (!withSubfolders) {
+      subfolderLeft = true;
+    } else if (uint32_t code = deleteFolder(path, withSubfolders)) {
+      return code;
+    }
+  }
+  if (subfolderLeft)
+    return 0;
+  return rmdir(folder.c_str()) == 0 ? 0 : errno;
+}

@@ -1,0 +1,50 @@
+#include "files/file_copy.h"
+
+#include <fstream>
+#include <iostream>
+
+#include "console/console.h"
+#include "files/directory.h"
+#include "files/file_copy_platform.h"
+#include "files/paths.h"
+
+namespace {
+
+void reportFailure(const char* what, const std::string& path) {
+  std::cout << red << what << getFileName(path) << "\n";
+}
+
+}  // namespace
+
+bool fileExists(const std::string& path) {
+  // Some systems open a folder for reading like a file.
+  return !folderExists(path) && std::ifstream(path).is_open();
+}
+
+bool copyFile(const std::string& source, const std::string& destination) {
+  if (!fileExists(source))
+    return false;
+  // Writing the destination would truncate the source it is.
+  if (isSameFile(source, destination))
+    return true;
+  // Replacing by rename would get past a read-only file; refuse it as
+  // opening it for writing would.
+  if (isWriteProtected(destination)) {
+    reportFailure("\nFailed to write to ", destination);
+    return false;
+  }
+  // Beside the destination, so the rename stays within one file system.
+  std::string temporary =
+      destination + ".drav-tmp-" + std::to_string(currentProcessId());
+  CopyOutcome outcome = copyToNewFile(source, temporary);
+  if (outcome == kCopied && !replaceFile(temporary, destination))
+    outcome = kTargetUnwritable;
+  if (outcome == kCopied)
+    return true;
+  discardFile(temporary);
+  if (outcome == kSourceUnreadable)
+    reportFailure("\nFailed to read ", source);
+  else if (outcome == kTargetUnwritable)
+    reportFailure("\nFailed to write to ", destination);
+  return false;
+}

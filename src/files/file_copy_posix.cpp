@@ -1,0 +1,97 @@
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "files/file_copy_platform.h"
+
+namespace {
+
+/// Writes all `size` bytes, going on after short writes.
+bool writeAll(int file, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t written = write(file, data, size);
+    if (written < 0 && errno == EINTR)
+      continue;
+    if (written <= 0)
+      return false;
+    data += written;
+    size -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+/// Copies from the current position of `in` to its end.
+bool copyByReadWrite(int in, int out) {
+  std::vector<char> buffer(1 << 20);
+  for (;;) {
+    ssize_t got = read(in, buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got < 0)
+      return false;
+    if (got == 0)
+      return true;
+    if (!writeAll(out, buffer.data(), static_cast<size_t>(got)))
+      return false;
+  }
+}
+
+bool copyContent(int in, int out) {
+  // The kernel copies without a trip through user space. Where it can't
+  // (another file system, an old kernel), or where it stops early, the
+  // read/write loop goes on from the same positions; a real write error
+  // shows there again.
+  for (;;) {
+    ssize_t copied = copy_file_range(in, NULL, out, NULL, 1 << 30, 0);
+    if (copied > 0 || (copied < 0 && errno == EINTR))
+      continue;
+    return copyByReadWrite(in, out);
+  }
+}
+
+}  // namespace
+
+bool isSameFile(const std::string& first, const std::string& second) {
+  struct stat a, b;
+  return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 &&
+         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool isWriteProtected(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 &&
+         (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+CopyOutcome copyToNewFile(const std::string& source,
+                          const std::string& target) {
+  int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0)
+    return kSourceUnreadable;
+  int out = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (out < 0) {
+    close(in);
+    return kTargetUnwritable;
+  }
+  bool copied = copyContent(in, out);
+  close(in);
+  // Some file systems report a failed write only at the close.
+  if (close(out) != 0)
+    copied = false;
+  return copied ? kCopied : kTransferFailed;
+}
+
+bool replaceFile(const std::string& from, const std::string& to) {
+  return rename(from.c_str(), to.c_str()) == 0;
+}
+
+void discardFile(const std::string& path) {
+  unlink(path.c_str());
+}
+
+unsigned long currentProcessId() {
+  return static_cast<unsigned long>(getpid());
+}

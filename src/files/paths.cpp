@@ -1,0 +1,45 @@
+#include "files/paths.h"
+
+#include "files/paths_platform.h"
+
+namespace {
+
+// Both separators are accepted everywhere, whatever the platform writes.
+const char kPathDelimiters[] = "/\\";
+
+}  // namespace
+
+std::vector<std::string> tokenize(const std::string& text,
+                                  const std::string& delimiters) {
+  std::vector<std::string> tokens;
+  std::string::size_type start = text.find_first_not_of(delimiters);
+  while (start != std::string::npos) {
+    std::string::size_type end = text.find_first_of(delimiters, start);
+    tokens.push_back(text.substr(start, end - start));
+    start = text.find_first_not_of(delimiters, end);
+  }
+  return tokens;
+}
+
+std::string getFileName(const std::string& path) {
+  std::vector<std::string> components = tokenize(path, kPathDelimiters);
+  return components.empty() ? std::string() : components.back();
+}
+
+std::string getFolderPath(const std::string& path) {
+  std::vector<std::string> components = tokenize(path, kPathDelimiters);
+  if (components.empty())
+    return std::string();
+  // Cut the last component and the one separator before it; a bare name
+  // has no folder.
+  std::string::size_type keep = path.size() - components.back().size();
+  return path.substr(0, keep == 0 ? 0 : keep - 1);
+}
+
+std::string getToolFolder() {
+  return getFolderPath(executablePath());
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+  return folder + kPathSeparator + name;
+}

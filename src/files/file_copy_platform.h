@@ -1,0 +1,35 @@
+// The platform halves of copyFile.
+#ifndef DRAV_FILES_FILE_COPY_PLATFORM_H_
+#define DRAV_FILES_FILE_COPY_PLATFORM_H_
+
+#include <string>
+
+enum CopyOutcome {
+  kCopied,
+  kSourceUnreadable,
+  kTargetUnwritable,
+  kTransferFailed,
+};
+
+/// True when both paths lead to one existing file, whatever their spelling
+/// or the links on the way.
+bool isSameFile(const std::string& first, const std::string& second);
+
+/// True when `path` names an existing entry that is marked read-only (on
+/// POSIX: no write permission for anyone, so root is refused as well).
+bool isWriteProtected(const std::string& path);
+
+/// Copies `source` byte for byte into `target`, which is created or
+/// truncated, and closes both. kTransferFailed covers a failed read, write
+/// or close after both files were opened.
+CopyOutcome copyToNewFile(const std::string& source, const std::string& target);
+
+/// Puts `from` in the place of `to`, replacing a file that is there.
+bool replaceFile(const std::string& from, const std::string& to);
+
+/// Removes the file `path` if it exists.
+void discardFile(const std::string& path);
+
+unsigned long currentProcessId();
+
+#endif  // DRAV_FILES_FILE_COPY_PLATFORM_H_

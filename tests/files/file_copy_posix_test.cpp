@@ -1,0 +1,189 @@
+// File operations where POSIX alone can stage the fault or the scene:
+// a write cut short by a file size limit, links, and a normal user's
+// permissions.
+#include <pwd.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "files/directory.h"
+#include "files/file_copy.h"
+#include "files/paths.h"
+#include "test_util.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> sortedFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  listFiles(folder, &names);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+/// Runs `check` in a child process and returns its exit code, or -1 when
+/// it did not exit normally.
+int exitCodeOfChild(const std::function<int()>& check) {
+  pid_t child = fork();
+  if (child == 0)
+    _exit(check());
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+    return -1;
+  return WEXITSTATUS(status);
+}
+
+/// Copies in a child process whose files may not grow past 4 KiB.
+/// Returns 1 when copyFile returned true, 0 when false.
+int copyWithSizeLimit(const std::string& source, const std::string& target) {
+  return exitCodeOfChild([&] {
+    rlimit limit = {4096, 4096};
+    // Without the signal ignored the child would die at the limit instead
+    // of seeing the write fail.
+    signal(SIGXFSZ, SIG_IGN);
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+      return 2;
+    return copyFile(source, target) ? 1 : 0;
+  });
+}
+
+TEST(FileCopyPosix, FailingWriteKeepsTheOldDestinationAndNoTemporary) {
+  ScopedTempDir dir;
+  writeFile(dir.file("source.bin"), std::string(64 * 1024, 's'));
+  writeFile(dir.file("copy.bin"), "old content");
+  EXPECT_EQ(0, copyWithSizeLimit(dir.file("source.bin"), dir.file("copy.bin")));
+  EXPECT_EQ("old content", readFile(dir.file("copy.bin")));
+  EXPECT_EQ((std::vector<std::string>{"copy.bin", "source.bin"}),
+            sortedFiles(dir.path()));
+}
+
+TEST(FileCopyPosix, FailingWriteCreatesNoDestination) {
+  ScopedTempDir dir;
+  writeFile(dir.file("source.bin"), std::string(64 * 1024, 's'));
+  EXPECT_EQ(0, copyWithSizeLimit(dir.file("source.bin"), dir.file("copy.bin")));
+  EXPECT_EQ((std::vector<std::string>{"source.bin"}), sortedFiles(dir.path()));
+}
+
+TEST(FileCopyPosix, CopyBelowTheLimitSucceedsInTheSameSetting) {
+  ScopedTempDir dir;
+  writeFile(dir.file("source.bin"), std::string(1000, 's'));
+  EXPECT_EQ(1, copyWithSizeLimit(dir.file("source.bin"), dir.file("copy.bin")));
+  EXPECT_EQ(std::string(1000, 's'), readFile(dir.file("copy.bin")));
+}
+
+TEST(FileCopyPosix, CopyOntoALinkToTheSourceKeepsBoth) {
+  ScopedTempDir dir;
+  writeFile(dir.file("asset.tmx"), "precious");
+  ASSERT_EQ(0, symlink(dir.file("asset.tmx").c_str(), dir.file("link").c_str()));
+  EXPECT_TRUE(copyFile(dir.file("asset.tmx"), dir.file("link")));
+  EXPECT_EQ("precious", readFile(dir.file("asset.tmx")));
+  EXPECT_TRUE(fs::is_symlink(dir.file("link")));
+  EXPECT_TRUE(copyFile(dir.file("link"), dir.file("asset.tmx")));
+  EXPECT_EQ("precious", readFile(dir.file("asset.tmx")));
+}
+
+TEST(FileCopyPosix, DeleteFolderRemovesALinkToAFileOutside) {
+  ScopedTempDir dir;
+  writeFile(dir.file("precious.txt"), "keep me");
+  chmod(dir.file("precious.txt").c_str(), 0444);
+  std::string folder = dir.file("folder");
+  fs::create_directory(folder);
+  ASSERT_EQ(0, symlink(dir.file("precious.txt").c_str(),
+                       joinPath(folder, "link").c_str()));
+  ASSERT_EQ(0, symlink("dangling-target", joinPath(folder, "dangling").c_str()));
+  cFileSystem fileSystem;
+  EXPECT_EQ(0u, fileSystem.deleteFolder(folder, true));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(folder)));
+  EXPECT_EQ("keep me", readFile(dir.file("precious.txt")));
+  struct stat info;
+  ASSERT_EQ(0, stat(dir.file("precious.txt").c_str(), &info));
+  EXPECT_EQ(0444u, info.st_mode & 07777);
+}
+
+/// Runs `check` in a child process as an ordinary user, who owns `folder`,
+/// so permission bits bind as they do for a player. Returns the exit code.
+int exitCodeAsUser(const std::string& folder, const std::function<int()>& check) {
+  if (geteuid() != 0)
+    return exitCodeOfChild(check);
+  const passwd* nobody = getpwnam("nobody");
+  if (!nobody)
+    return -2;
+  if (chown(folder.c_str(), nobody->pw_uid, nobody->pw_gid) != 0)
+    return -3;
+  return exitCodeOfChild([&] {
+    if (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
+      return 100;
+    return check();
+  });
+}
+
+TEST(FileCopyPosix, DeleteFolderEmptiesReadOnlyFoldersOfTheUser) {
+  ScopedTempDir dir;
+  std::string folder = dir.file("staging");
+  int code = exitCodeAsUser(dir.path(), [&] {
+    std::string nested = joinPath(folder, "locked");
+    if (!createFolder(folder) || !createFolder(nested))
+      return 101;
+    writeFile(joinPath(nested, "a.txt"), "a");
+    writeFile(joinPath(nested, ".b"), "b");
+    if (chmod(nested.c_str(), 0555) != 0 || chmod(folder.c_str(), 0555) != 0)
+      return 102;
+    cFileSystem fileSystem;
+    uint32_t result = fileSystem.deleteFolder(folder, true);
+    return result == 0 && !folderExists(folder) ? 0 : 103;
+  });
+  EXPECT_EQ(0, code);
+}
+
+TEST(FileCopyPosix, CopyIntoAReadOnlyFolderFailsForTheUser) {
+  ScopedTempDir dir;
+  std::string folder = dir.file("game");
+  int code = exitCodeAsUser(dir.path(), [&] {
+    if (!createFolder(folder))
+      return 101;
+    writeFile(dir.file("source.txt"), "new");
+    writeFile(joinPath(folder, "asset.txt"), "old");
+    if (chmod(folder.c_str(), 0555) != 0)
+      return 102;
+    if (copyFile(dir.file("source.txt"), joinPath(folder, "asset.txt")))
+      return 103;
+    return readFile(joinPath(folder, "asset.txt")) == "old" ? 0 : 104;
+  });
+  EXPECT_EQ(0, code);
+}
+
+TEST(FileCopyPosix, DeleteFolderReturnsTheErrnoOfTheFailingCall) {
+  ScopedTempDir dir;
+  std::string folder = dir.file("staging");
+  int code = exitCodeAsUser(dir.path(), [&] {
+    std::string nested = joinPath(folder, "other");
+    if (!createFolder(folder) || !createFolder(nested))
+      return 101;
+    writeFile(joinPath(nested, "a.txt"), "a");
+    return 0;
+  });
+  ASSERT_EQ(0, code);
+  // The folder inside belongs to someone else now, so the user can't open
+  // it up for deletion.
+  if (geteuid() != 0)
+    GTEST_SKIP() << "needs root to hand a folder to another user";
+  ASSERT_EQ(0, chown(joinPath(folder, "other").c_str(), 0, 0));
+  ASSERT_EQ(0, chmod(joinPath(folder, "other").c_str(), 0755));
+  code = exitCodeAsUser(dir.path(), [&] {
+    cFileSystem fileSystem;
+    return static_cast<int>(fileSystem.deleteFolder(folder, true));
+  });
+  EXPECT_EQ(EACCES, code);
+  EXPECT_EQ("a", readFile(joinPath(joinPath(folder, "other"), "a.txt")));
+}
+
+}  // namespace
