@@ -427,8 +427,15 @@ class Runner:
         cwd = places.host["cwd"]
         timeout = DEFAULT_TIMEOUT
         store_init = ["init", places.tool["store"]]
+        tool = self.tool
         for step in scenario.setup:
-            if step.words[0] == "only":
+            if step.words[:2] == ["tool", "copy"]:
+                # The tool alone in a folder of its own, without the files
+                # that the build puts beside it.
+                os.mkdir(os.path.join(root, "tool"))
+                tool = shutil.copy2(self.tool, os.path.join(root, "tool"))
+                places.set_path("tool_folder", os.path.dirname(tool))
+            elif step.words[0] == "only":
                 if step.words[1:] not in (["posix"], ["windows"]):
                     raise ScenarioError("line %d: only posix|windows" % step.line_no)
                 if (step.words[1] == "windows") != self.windows:
@@ -443,7 +450,7 @@ class Runner:
             self.localsteam_json(Step(0, ["localsteam"] + store_init),
                                  places, env, cwd)
         for step in scenario.setup:
-            if step.words[0] in ("only", "store", "timeout"):
+            if step.words[0] in ("only", "store", "timeout", "tool"):
                 continue
             self.setup_step(step, places, env, cwd)
 
@@ -451,7 +458,7 @@ class Runner:
         expected = expected_stdout(scenario.stdout_lines, places)
         alternatives = [expected_stdout(lines, places)
                         for lines in scenario.other_stdouts]
-        argv = self.command(self.tool, [])
+        argv = self.command(tool, [])
         started = time.monotonic()
         code, out, err = self.run_program(argv, env, cwd, stdin, timeout)
         elapsed = time.monotonic() - started
