@@ -153,7 +153,9 @@ def parse_steps(lines, scenario):
         line_no, line = lines[i]
         i += 1
         stripped = line.strip()
-        if not stripped or stripped.startswith("#"):
+        # An indented "#name = N" is a length check, not a comment.
+        is_count = line[:1].isspace() and re.match(r"#\S", stripped)
+        if not stripped or stripped.startswith("#") and not is_count:
             continue
         if line[0].isspace():
             if not steps or steps[-1].words[0] != "localsteam":
