@@ -327,10 +327,14 @@ def short_json(value):
 def run_json_check(document, check, places):
     """One line: PATH = JSON, PATH != JSON, PATH has JSON, #PATH = N,
     PATH absent, PATH -> NAME."""
-    match = re.fullmatch(r"(#?)(.*?)\s+(=|!=|has|absent|->)(?:\s+(.*))?", check)
+    # The path may be empty (the whole output) and may hold blanks only
+    # inside brackets.
+    match = re.fullmatch(r"(#?)((?:[^\s\[=!>]|\[[^\]]*\])*)"
+                         r"(?:\s*(=|!=|->)|\s+(has|absent))(?:\s*(.*))?", check)
     if not match:
         raise ScenarioError("bad check %r" % check)
-    count, path, op, operand = match.groups()
+    count, path, symbol, word, operand = match.groups()
+    op = symbol or word
     if op == "absent":
         parent, _, last = path.rpartition(".")
         holder = json_select(document, parent, places) if parent else document
