@@ -158,7 +158,7 @@ def parse_steps(lines, scenario):
         if not stripped or stripped.startswith("#") and not is_count:
             continue
         if line[0].isspace():
-            if not steps or steps[-1].words[0] != "localsteam":
+            if not steps or "localsteam" not in steps[-1].words[:2]:
                 raise ScenarioError("%s:%d: an indented check belongs under a "
                                     "localsteam step" % (scenario.path, line_no))
             steps[-1].checks.append((line_no, stripped))
