@@ -389,15 +389,16 @@ class Runner:
         process = subprocess.Popen(argv, stdin=subprocess.PIPE,
                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                    cwd=cwd, env=env, start_new_session=True)
+        code = None
         try:
             out, err = process.communicate(stdin, timeout=timeout)
+            code = process.returncode
         except subprocess.TimeoutExpired:
             os.killpg(process.pid, signal.SIGKILL)
             out, err = process.communicate()
-            return None, out, err
         if self.windows:
             out = out.replace(b"\r\n", b"\n")
-        return process.returncode, out, err
+        return code, out, err
 
     def localsteam_json(self, step, places, env, cwd):
         args = [places.expand(word) for word in step.words[1:]]
