@@ -20,6 +20,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -386,16 +387,25 @@ class Runner:
         return env
 
     def run_program(self, argv, env, cwd, stdin, timeout):
-        process = subprocess.Popen(argv, stdin=subprocess.PIPE,
-                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                   cwd=cwd, env=env, start_new_session=True)
-        code = None
-        try:
-            out, err = process.communicate(stdin, timeout=timeout)
-            code = process.returncode
-        except subprocess.TimeoutExpired:
-            os.killpg(process.pid, signal.SIGKILL)
-            out, err = process.communicate()
+        # Output goes to files, not pipes: a helper process that the program
+        # leaves behind (Wine's server) may hold them open long after the
+        # program itself has ended.
+        with tempfile.TemporaryFile() as out_file, tempfile.TemporaryFile() as err_file:
+            process = subprocess.Popen(argv, stdin=subprocess.PIPE, stdout=out_file,
+                                       stderr=err_file, cwd=cwd, env=env,
+                                       start_new_session=True)
+            feeder = threading.Thread(target=feed, args=(process.stdin, stdin))
+            feeder.start()
+            try:
+                code = process.wait(timeout)
+            except subprocess.TimeoutExpired:
+                os.killpg(process.pid, signal.SIGKILL)
+                process.wait()
+                code = None
+            feeder.join()
+            out_file.seek(0)
+            err_file.seek(0)
+            out, err = out_file.read(), err_file.read()
         if self.windows:
             out = out.replace(b"\r\n", b"\n")
         return code, out, err
@@ -599,6 +609,19 @@ class Runner:
                 raise CheckFailed("%s holds %s, expected %s" % (path, actual, wanted))
         else:
             raise ScenarioError("line %d: unknown check %r" % (step.line_no, verb))
+
+
+def feed(pipe, data):
+    """Writes the scripted input and closes it, so that the input ends; a
+    program that leaves without reading it all is no fault of the writer."""
+    try:
+        pipe.write(data)
+    except BrokenPipeError:
+        pass
+    try:
+        pipe.close()
+    except BrokenPipeError:
+        pass
 
 
 def file_content(step, places):
