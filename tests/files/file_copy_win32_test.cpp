@@ -1,0 +1,76 @@
+// File operations on what only Windows has: hidden and system attributes,
+// case-blind names and reparse points.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "files/directory.h"
+#include "files/file_copy.h"
+#include "files/paths.h"
+#include "test_util.h"
+
+namespace {
+
+const DWORD kStubborn =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+
+TEST(FileCopyWin32, DeleteFolderRemovesHiddenSystemAndReadOnlyEntries) {
+  ScopedTempDir dir;
+  std::string folder = dir.file("staging");
+  std::string nested = joinPath(folder, "nested");
+  ASSERT_TRUE(createFolder(folder));
+  ASSERT_TRUE(createFolder(nested));
+  writeFile(joinPath(folder, "desktop.ini"), "d");
+  writeFile(joinPath(nested, "thumbs.db"), "t");
+  ASSERT_TRUE(SetFileAttributesA(joinPath(folder, "desktop.ini").c_str(), kStubborn));
+  ASSERT_TRUE(SetFileAttributesA(joinPath(nested, "thumbs.db").c_str(), kStubborn));
+  ASSERT_TRUE(SetFileAttributesA(nested.c_str(), kStubborn));
+  cFileSystem fileSystem;
+  EXPECT_EQ(0u, fileSystem.deleteFolder(folder, true));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
+}
+
+TEST(FileCopyWin32, ListFilesListsHiddenAndSystemFiles) {
+  ScopedTempDir dir;
+  writeFile(dir.file("desktop.ini"), "d");
+  ASSERT_TRUE(SetFileAttributesA(dir.file("desktop.ini").c_str(), kStubborn));
+  std::vector<std::string> names;
+  EXPECT_TRUE(listFiles(dir.path(), &names));
+  EXPECT_EQ(std::vector<std::string>{"desktop.ini"}, names);
+}
+
+TEST(FileCopyWin32, CopyOntoItselfSpelledInOtherCaseAndSeparators) {
+  ScopedTempDir dir;
+  writeFile(dir.file("asset.tmx"), "precious");
+  std::string otherSpelling = dir.path() + "/ASSET.TMX";
+  EXPECT_TRUE(copyFile(dir.file("asset.tmx"), otherSpelling));
+  EXPECT_EQ("precious", readFile(dir.file("asset.tmx")));
+  std::vector<std::string> names;
+  listFiles(dir.path(), &names);
+  EXPECT_EQ(std::vector<std::string>{"asset.tmx"}, names);
+}
+
+TEST(FileCopyWin32, DeleteFolderRemovesALinkAndKeepsItsTarget) {
+  ScopedTempDir dir;
+  std::string outside = dir.file("outside");
+  std::string folder = dir.file("folder");
+  std::string link = joinPath(folder, "link");
+  ASSERT_TRUE(createFolder(outside));
+  ASSERT_TRUE(createFolder(folder));
+  writeFile(joinPath(outside, "precious.txt"), "keep me");
+  const DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+  CreateSymbolicLinkA(link.c_str(), outside.c_str(),
+                      SYMBOLIC_LINK_FLAG_DIRECTORY | kUnprivileged);
+  // Some systems claim success without making the link.
+  DWORD attributes = GetFileAttributesA(link.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    GTEST_SKIP() << "symbolic links can't be created here (privilege or "
+                    "support missing)";
+  cFileSystem fileSystem;
+  EXPECT_EQ(0u, fileSystem.deleteFolder(folder, true));
+  EXPECT_FALSE(folderExists(folder));
+  EXPECT_EQ("keep me", readFile(joinPath(outside, "precious.txt")));
+}
+
+}  // namespace
