@@ -1,0 +1,128 @@
+#!/usr/bin/env python3
+"""Uploads one item under a pseudo-terminal and checks the submission's
+progress line: it shows while Steam works on the update, stays on the
+"Uploading '...'... " line, and is erased completely before the result, so
+that the terminal then shows exactly the text of a redirected run.
+POSIX only; standard library only."""
+
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+from pty_check import GREEN, MENU_END, Terminal, check
+
+# Colour changes may come twice in a row before the prompt marker.
+PROMPT = r"(?:\x1b\[[0-9;]*m)*\n/>" + GREEN
+SGR = re.compile(r"\x1b\[[0-9;]*m")
+# Long enough for several rounds of the wait, so that progress shows.
+LATENCY_MS = 1500
+
+
+def shown_after_erasing(text):
+    """What a terminal shows of `text` written from a cursor at column 0 of
+    the free part of a line, backspaces moving left; None when a backspace
+    would move into the text that was there before."""
+    cells = []
+    cursor = 0
+    for char in text:
+        if char == "\b":
+            if cursor == 0:
+                return None
+            cursor -= 1
+        else:
+            if cursor == len(cells):
+                cells.append(char)
+            else:
+                cells[cursor] = char
+            cursor += 1
+    return "".join(cells[:cursor]), "".join(cells[cursor:])
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--tool", required=True)
+    parser.add_argument("--localsteam", required=True)
+    args = parser.parse_args()
+    localsteam = os.path.abspath(args.localsteam)
+
+    root = os.path.realpath(tempfile.mkdtemp(prefix="drav-pty-"))
+    try:
+        store = os.path.join(root, "store")
+        game = os.path.join(root, "game")
+        os.mkdir(game)
+        subprocess.run([localsteam, "init", store], check=True, stdout=subprocess.DEVNULL)
+        subprocess.run([localsteam, "set", store, "latency", str(LATENCY_MS)], check=True)
+        subprocess.run([localsteam, "set", store, "next-id", "300"], check=True)
+        with open(os.path.join(root, "workshopPath.txt"), "w") as handle:
+            handle.write(game)
+        with open(os.path.join(game, "bots_pty.txt"), "w") as handle:
+            handle.write("bot pty 1\n" * 50)
+        env = dict(os.environ, DRAV_LOCAL_STEAM=store, TERM="xterm")
+        for name in ("DISPLAY", "WAYLAND_DISPLAY"):
+            env.pop(name, None)
+        terminal = Terminal([os.path.abspath(args.tool)], root, env)
+        status = run_checks(terminal, game)
+        shown = subprocess.run([localsteam, "show", store, "300"], check=True,
+                               stdout=subprocess.PIPE, text=True).stdout
+        check('"bots_pty.txt"' in shown, "the item holds the uploaded file", terminal)
+        return status
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+
+
+def answer(terminal, pattern, text, start, what):
+    found = terminal.read_until(pattern, 10, start)
+    check(found is not None, what, terminal)
+    terminal.type(text)
+    return found.end()
+
+
+def run_checks(terminal, game):
+    at = answer(terminal, re.escape(MENU_END) + PROMPT, "1\n", 0, "the menu comes")
+    at = answer(terminal, re.escape("(movements.txt)") + PROMPT, "6\n", at,
+                "the type menu comes")
+    at = answer(terminal, re.escape("What is the name of your item?") + PROMPT,
+                "Pty bots\n", at, "the name is asked")
+    # The pause before the file picker waits for one key on a terminal.
+    at = answer(terminal, re.escape("YOU WILL CHOOSE THE FILE NOW.  "), "k", at,
+                "the pause before the picker")
+    at = answer(terminal, re.escape("(bots_*.txt)") + PROMPT,
+                os.path.join(game, "bots_pty.txt") + "\n", at, "the picker asks")
+    at = answer(terminal, re.escape("(y/n)") + PROMPT, "n\n", at,
+                "the preview question")
+
+    uploading = re.escape("\n\nUploading '%s'... " % os.path.join(game, "bots_pty.txt"))
+    result = terminal.read_until(uploading + r"(.*?)" + r"(?:\x1b\[[0-9;]*m)*"
+                                 + re.escape("\nUPLOAD SUCCESSFUL!\n"),
+                                 LATENCY_MS / 1000 + 10, at)
+    check(result is not None, "the upload succeeds", terminal)
+    progress = SGR.sub("", result.group(1))
+    check(re.search(r"\((preparing|uploading \d+ of \d+ bytes|committing)\)", progress),
+          "a progress text shows while Steam works on the update", terminal)
+    check("\n" not in progress and "\r" not in progress,
+          "the progress stays on the line of the upload", terminal)
+    erased = shown_after_erasing(progress)
+    check(erased is not None and erased[0] == "" and erased[1].strip(" ") == "",
+          "the progress is erased completely before the result", terminal)
+
+    at = answer(terminal, re.escape(MENU_END) + PROMPT, "x\n", result.end(),
+                "the menu comes again")
+    done = terminal.read_until(re.escape("has completed.\n"), 10, at)
+    check(done is not None, "the tool completes", terminal)
+    for _ in range(5):
+        terminal.type("k")
+        try:
+            terminal.process.wait(1)
+            break
+        except subprocess.TimeoutExpired:
+            pass
+    check(terminal.finish(5) == 0, "exit status 0", terminal)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
