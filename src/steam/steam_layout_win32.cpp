@@ -36,4 +36,5 @@ static_assert(offsetof(SteamUGCDetails_t, m_ulSteamIDOwner) == 8160, "details ow
 static_assert(offsetof(SteamUGCDetails_t, m_rtimeCreated) == 8168, "details created");
 static_assert(offsetof(SteamUGCDetails_t, m_rgchTags) == 8187, "details tags");
 static_assert(offsetof(SteamUGCDetails_t, m_hFile) == 9216, "details file");
-static_assert(offsetof(SteamUGCDetails_t, m_ulTotalFilesSize) == 9772, "details total size");
+// 9776: a uint64 after 9772 bytes of fields aligns to 8 under pack(8).
+static_assert(offsetof(SteamUGCDetails_t, m_ulTotalFilesSize) == 9776, "details total size");
