@@ -30,7 +30,8 @@ if [ -n "$wine" ]; then
   tool=$wine/drav-workshop.exe
   tests=$wine/drav_tests.exe
   library=$STEAM_REDIST_WIN64
-  run() { WINEDEBUG=-all wine "$@"; }
+  wine_command=$(command -v wine64 || command -v wine) || { echo "FAIL: no wine" >&2; exit 1; }
+  run() { WINEDEBUG=-all "$wine_command" "$@"; }
 else
   library=$STEAM_REDIST_LINUX64
   run() { "$@"; }
