@@ -58,6 +58,8 @@ class cWorkshop {
   void onSubmitItemUpdateResult(SubmitItemUpdateResult_t* result, bool ioFailure);
   void showUpdateProgress();
   void exitAction();
+  bool checkRecord(const void* record, const char* name);
+  void warnLegalAgreement(bool needsToAccept);
   bool checkResult(EResult code);
   bool checkDelivery(bool ioFailure);
 

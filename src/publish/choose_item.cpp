@@ -42,12 +42,9 @@ void cWorkshop::queryPublishedItems() {
 }
 
 void cWorkshop::onQueryCompleted(SteamUGCQueryCompleted_t* result, bool ioFailure) {
-  if (!result) {
-    std::cout << red
-              << "\nAn invalid UGCQueryHandle_t pointer was returned... tell Zeb :( ";
-    actionDone = true;
+  // No query handle arrived, so there is none to release.
+  if (!checkRecord(result, "UGCQueryHandle_t"))
     return;
-  }
   UGCQueryHandle_t query = result->m_handle;
   if (!checkResult(result->m_eResult) || !checkDelivery(ioFailure)) {
     ugc->ReleaseQueryUGCRequest(query);

@@ -17,17 +17,9 @@ void cWorkshop::createItem() {
 }
 
 void cWorkshop::onCreateItemResult(CreateItemResult_t* result, bool ioFailure) {
-  if (!result) {
-    std::cout << red
-              << "\nAn invalid CreateItemResult_t pointer was returned... tell Zeb :( ";
-    actionDone = true;
+  if (!checkRecord(result, "CreateItemResult_t"))
     return;
-  }
-  if (result->m_bUserNeedsToAcceptWorkshopLegalAgreement) {
-    std::cout << red
-              << "\nYou must accept the Steam Workshop Legal Agreement before using "
-                 "workshop.";
-  }
+  warnLegalAgreement(result->m_bUserNeedsToAcceptWorkshopLegalAgreement);
   if (!checkResult(result->m_eResult) || !checkDelivery(ioFailure))
     return;
 

@@ -47,6 +47,24 @@ bool cWorkshop::checkResult(EResult code) {
   return false;
 }
 
+// A null record ends the action; `name` is the type the record should have.
+bool cWorkshop::checkRecord(const void* record, const char* name) {
+  if (record)
+    return true;
+  std::cout << red << "\nAn invalid " << name << " pointer was returned... tell Zeb :( ";
+  actionDone = true;
+  return false;
+}
+
+// Not accepting the agreement does not by itself fail a result.
+void cWorkshop::warnLegalAgreement(bool needsToAccept) {
+  if (needsToAccept) {
+    std::cout << red
+              << "\nYou must accept the Steam Workshop Legal Agreement before using "
+                 "workshop.";
+  }
+}
+
 // A record that Steam could not deliver intact ends the action; otherwise
 // the wait would go on for ever.
 bool cWorkshop::checkDelivery(bool ioFailure) {

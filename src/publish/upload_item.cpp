@@ -207,18 +207,9 @@ void cWorkshop::showUpdateProgress() {
 void cWorkshop::onSubmitItemUpdateResult(SubmitItemUpdateResult_t* result,
                                          bool ioFailure) {
   replaceProgress("");
-  if (!result) {
-    std::cout << red
-              << "\nAn invalid SubmitItemUpdateResult_t pointer was returned... tell "
-                 "Zeb :( ";
-    actionDone = true;
+  if (!checkRecord(result, "SubmitItemUpdateResult_t"))
     return;
-  }
-  if (result->m_bUserNeedsToAcceptWorkshopLegalAgreement) {
-    std::cout << red
-              << "\nYou must accept the Steam Workshop Legal Agreement before using "
-                 "workshop.";
-  }
+  warnLegalAgreement(result->m_bUserNeedsToAcceptWorkshopLegalAgreement);
   if (checkResult(result->m_eResult) && checkDelivery(ioFailure)) {
     std::cout << green << "\nUPLOAD SUCCESSFUL!\n";
     actionDone = true;
