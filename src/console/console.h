@@ -35,4 +35,8 @@ bool stdinIsTerminal();
 /// True when standard output is a console or terminal.
 bool stdoutIsTerminal();
 
+/// The width of the console behind standard output in characters; 0 when
+/// it is not a console or the width is unknown.
+int consoleColumns();
+
 #endif  // DRAV_CONSOLE_CONSOLE_H_

@@ -1,6 +1,7 @@
 #include "console/console_platform.h"
 
 #include <errno.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -57,4 +58,11 @@ void waitForKeyPress() {
   }
   tcsetattr(STDIN_FILENO, TCSANOW, &saved);
   std::cout << "\n" << std::flush;
+}
+
+int consoleColumns() {
+  winsize size;
+  if (!stdoutIsTerminal() || ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0)
+    return 0;
+  return size.ws_col;
 }

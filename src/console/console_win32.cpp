@@ -29,3 +29,10 @@ void discardPendingInput() {
 }
 
 void waitForKeyPress() { system("pause"); }
+
+int consoleColumns() {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info))
+    return 0;
+  return info.dwSize.X;
+}

@@ -13,8 +13,10 @@ namespace {
 
 const char kPreviewImageFilter[] = ".PNG\0*.png\0.JPG\0*.jpg\0ALL\0*.*\0";
 
-// The submission's progress text now on the console.
+// The submission's progress text now on the console, and the length of
+// the "Uploading" line that it follows.
 std::string shownProgress;
+size_t uploadLineLength = 0;
 
 std::string progressText(EItemUpdateStatus status, uint64_t done, uint64_t total) {
   switch (status) {
@@ -36,8 +38,14 @@ std::string progressText(EItemUpdateStatus status, uint64_t done, uint64_t total
   }
 }
 
-// Overwrites the progress text on the console with `text`, which stays on
-// the same line after "Uploading '...'... ".
+// Backspaces can't go back across a wrapped line, so progress is shown only
+// where it fits on the console line after "Uploading '...'... ".
+bool progressFits(const std::string& text) {
+  size_t columns = static_cast<size_t>(consoleColumns());
+  return columns > 0 && uploadLineLength % columns + text.size() < columns;
+}
+
+// Overwrites the progress text on the console with `text`.
 void replaceProgress(const std::string& text) {
   if (text == shownProgress)
     return;
@@ -182,7 +190,9 @@ void cWorkshop::submitUpdate(PublishedFileId_t itemId, int assetType,
   if (!previewPath.empty())
     ugc->SetItemPreview(handle, previewPath.c_str());
 
-  std::cout << green << "\n\nUploading '" << contentPath << "'... ";
+  std::string uploadLine = "Uploading '" + contentPath + "'... ";
+  std::cout << green << "\n\n" << uploadLine;
+  uploadLineLength = uploadLine.size();
   SteamAPICall_t call = ugc->SubmitItemUpdate(handle, changeNote.c_str());
   if (call == k_uAPICallInvalid) {
     std::cout << red << "\nSomething went wrong in sending the update to Steam.\n";
@@ -201,7 +211,8 @@ void cWorkshop::showUpdateProgress() {
   uint64_t done = 0;
   uint64_t total = 0;
   EItemUpdateStatus status = ugc->GetItemUpdateProgress(updateHandle, &done, &total);
-  replaceProgress(progressText(status, done, total));
+  std::string text = progressText(status, done, total);
+  replaceProgress(progressFits(text) ? text : "");
 }
 
 void cWorkshop::onSubmitItemUpdateResult(SubmitItemUpdateResult_t* result,

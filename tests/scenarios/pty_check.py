@@ -4,14 +4,17 @@ comes coloured, and lines pasted ahead of a question are dropped at the next
 question instead of answering it. POSIX only; standard library only."""
 
 import argparse
+import fcntl
 import os
 import re
 import select
 import shutil
 import signal
 import subprocess
+import struct
 import sys
 import tempfile
+import termios
 import time
 
 # The colours as SGR sequences; either common spelling of each is accepted.
@@ -29,6 +32,8 @@ class Terminal:
 
     def __init__(self, argv, cwd, env):
         self.master, slave = os.openpty()
+        # A real terminal has a size; the tool fits its progress line to it.
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 160, 0, 0))
         self.process = subprocess.Popen(argv, stdin=slave, stdout=slave,
                                         stderr=subprocess.DEVNULL, cwd=cwd,
                                         env=env, start_new_session=True)
