@@ -541,8 +541,12 @@ bool cLocalStore::cacheItem(const cStoreItem& item) const {
     fs::copy(contentFolder(item), fresh, fs::copy_options::recursive, error);
   else
     fs::create_directories(fresh, error);
-  if (error)
+  if (error) {
+    // A copy cut short (a full disk, a file-size limit) must not linger.
+    std::error_code ignored;
+    fs::remove_all(fresh, ignored);
     return false;
+  }
   // The entry is briefly missing between the renames, never half-copied.
   fs::remove_all(old, error);
   fs::rename(folder, old, error);
