@@ -20,6 +20,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "scenarios"))
 from run_scenarios import feed, make_fake_openers  # noqa: E402
 
 STAGING = "_DRAV_WORKSHOP_TEMP_"
+PREVIEW = os.path.join(HERE, "..", "scenarios", "data", "preview_a.png")
 COMPLETED = "\n\nDRAV Workshop tool has completed.\n"
 BANNER = "-DRAV-\n https://drav.example\n\nSteam workshop uploader v1.2\n\n\n"
 TYPE_MENU = ("\n1) A custom map (.tmx)\n2) Server settings (.txt)"
@@ -165,6 +166,38 @@ class Setup:
 
     def staging(self):
         return os.path.join(self.game, STAGING)
+
+
+def full_session(setup):
+    """Prepares a session that creates a map, updates it, installs a
+    subscription and changes the workshop path; returns its answers, one
+    per question."""
+    levels = os.path.join(setup.game, "Levels")
+    write(os.path.join(levels, "canyon.tmx"), b"<map name='canyon'/>\n")
+    write(os.path.join(levels, "canyon.png"), read(PREVIEW))
+    write(os.path.join(levels, "canyon_v2.tmx"), b"<map name='canyon' v='2'/>\n")
+    dune = os.path.join(setup.root, "src", "dune.tmx")
+    write(dune, b"<map name='dune'/>\n")
+    item = setup.localsteam("publish", setup.store, "--title", "Dune", "--owner", "2002",
+                            dune)
+    setup.localsteam("subscribe", setup.store, item)
+    setup.localsteam("install", setup.store, item)
+    other = os.path.join(setup.root, "other")
+    os.makedirs(other)
+    return ["1", "1", "Red Canyon", os.path.join(levels, "canyon.tmx"),
+            "2", "0", os.path.join(levels, "canyon_v2.tmx"), "n", "Wider docks",
+            "3", "5", other, "x"]
+
+
+def check_full_session(run, setup):
+    """The whole session went through: two uploads, the install, the new
+    path."""
+    check_clean_end(run, "the whole session", 20)
+    text = run.text()
+    check(text.count("\nUPLOAD SUCCESSFUL!\n") == 2 and
+          "\nInstalling the Map \"dune.tmx\"...done!" in text and
+          "\n\nThe current workshop path is now: %s" % os.path.join(setup.root, "other")
+          in text, "the whole session did not go through:\n%s" % text)
 
 
 def kill_group(process):

@@ -15,7 +15,6 @@ import fault_common as fc
 
 LIMIT = 256 * 1024
 BIG = b"drav big asset\n" * (LIMIT // 8)    # about twice the limit
-PREVIEW = os.path.join(fc.HERE, "..", "scenarios", "data", "preview_a.png")
 
 
 def limited():
@@ -83,7 +82,7 @@ def staging(args, rng):
                             "--metadata", "1")
         content = os.path.join(levels, "big.tmx")
         fc.write(content, BIG)
-        fc.write(os.path.join(levels, "big.png"), fc.read(PREVIEW))
+        fc.write(os.path.join(levels, "big.png"), fc.read(fc.PREVIEW))
         fc.write(os.path.join(setup.staging(), "big.tmx"), b"stale")
 
         run = setup.run(fc.lines("1", "1", "Big map", content,
