@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "files/file_copy.h"
+
 enum CopyOutcome {
   kCopied,
   kSourceUnreadable,
@@ -23,9 +25,6 @@ bool isWriteProtected(const std::string& path);
 /// truncated, and closes both. kTransferFailed covers a failed read, write
 /// or close after both files were opened.
 CopyOutcome copyToNewFile(const std::string& source, const std::string& target);
-
-/// Puts `from` in the place of `to`, replacing a file that is there.
-bool replaceFile(const std::string& from, const std::string& to);
 
 /// Removes the file `path` if it exists.
 void discardFile(const std::string& path);
