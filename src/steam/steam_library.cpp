@@ -346,11 +346,9 @@ class cSteamLibrary final : public cSteamBackend {
       : path_(path), opened_(false), library_(nullptr), api_(), started_(false),
         user_(api_), friends_(api_), utils_(api_), ugc_(api_) {}
 
-  ~cSteamLibrary() override {
-    shutdown();
-    if (library_)
-      closeLibrary(library_);
-  }
+  /// The library stays loaded: it keeps threads and memory of its own that
+  /// would be cut off under it.
+  ~cSteamLibrary() override { shutdown(); }
 
   bool init() override {
     if (started_)
@@ -363,10 +361,7 @@ class cSteamLibrary final : public cSteamBackend {
     if (!initLibrary(api_))
       return false;
     started_ = true;
-    user_.attach(api_.steamUser());
-    friends_.attach(api_.steamFriends());
-    utils_.attach(api_.steamUtils());
-    ugc_.attach(api_.steamUgc());
+    attachInterfaces();
     return true;
   }
 
@@ -375,10 +370,7 @@ class cSteamLibrary final : public cSteamBackend {
       return;
     api_.shutdown();
     started_ = false;
-    user_.attach(nullptr);
-    friends_.attach(nullptr);
-    utils_.attach(nullptr);
-    ugc_.attach(nullptr);
+    attachInterfaces();
   }
 
   void runCallbacks() override {
@@ -410,6 +402,15 @@ class cSteamLibrary final : public cSteamBackend {
   ISteamUGC* ugc() override { return ugc_.attached() ? &ugc_ : nullptr; }
 
  private:
+  /// Points the adapters at the library's interfaces while Steam runs, and
+  /// at nothing otherwise.
+  void attachInterfaces() {
+    user_.attach(started_ ? api_.steamUser() : nullptr);
+    friends_.attach(started_ ? api_.steamFriends() : nullptr);
+    utils_.attach(started_ ? api_.steamUtils() : nullptr);
+    ugc_.attach(started_ ? api_.steamUgc() : nullptr);
+  }
+
   /// Opens and resolves the library once; false when there is none or it
   /// lacks a function the tool calls, and then nothing is ever called.
   bool open() {

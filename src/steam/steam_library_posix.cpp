@@ -13,7 +13,9 @@ const char* steamLibraryFileName() {
 
 void* openSteamLibrary() {
   // The game's own copy beside the tool wins over any the loader knows.
-  void* library = openLibraryFile(joinPath(getToolFolder(), steamLibraryFileName()));
+  const std::string folder = getToolFolder();
+  void* library =
+      folder.empty() ? nullptr : openLibraryFile(joinPath(folder, steamLibraryFileName()));
   return library ? library : dlopen(steamLibraryFileName(), RTLD_NOW | RTLD_LOCAL);
 }
 

@@ -13,7 +13,9 @@ const char* steamLibraryFileName() {
 }
 
 void* openSteamLibrary() {
-  return openLibraryFile(joinPath(getToolFolder(), steamLibraryFileName()));
+  // Without the tool's folder the path would be relative to the drive.
+  const std::string folder = getToolFolder();
+  return folder.empty() ? nullptr : openLibraryFile(joinPath(folder, steamLibraryFileName()));
 }
 
 void* openLibraryFile(const std::string& path) {

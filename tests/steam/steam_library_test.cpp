@@ -241,6 +241,27 @@ class SteamLibraryFakeTest : public testing::Test {
   std::unique_ptr<cSteamBackend> steam_;
 };
 
+TEST(SteamLibrarySearchTest, LibraryInTheCurrentFolderIsNeverLoaded) {
+  cFakeLibrary fake(FAKE_STEAM_165);
+  ScopedTempDir folder;
+  const std::string planted = folder.file(steamLibraryFileName());
+  writeFile(planted, readFile(fake.path()));
+  void* plantedLibrary = openLibraryFile(planted);
+  ASSERT_NE(nullptr, plantedLibrary);
+
+  std::error_code error;
+  const std::filesystem::path previous = std::filesystem::current_path(error);
+  std::filesystem::current_path(folder.path(), error);
+  ASSERT_FALSE(error);
+  void* found = openSteamLibrary();
+  std::filesystem::current_path(previous, error);
+
+  EXPECT_NE(plantedLibrary, found);
+  if (found)
+    closeLibrary(found);
+  closeLibrary(plantedLibrary);
+}
+
 TEST_F(SteamLibraryFakeTest, RegistrationBeforeInitReachesTheLibrary) {
   cFakeLibrary fake(FAKE_STEAM_165);
   cSteamBackend* steam = open(&fake, 0);
