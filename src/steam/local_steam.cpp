@@ -132,6 +132,11 @@ SteamAPICall_t cLocalSteam::post(int callbackId, bool isCall, PublishedFileId_t 
   return pending_.back().call;
 }
 
+bool cLocalSteam::callPending(SteamAPICall_t call) const {
+  return std::any_of(pending_.begin(), pending_.end(),
+                     [&](const cAnswer& answer) { return answer.call == call; });
+}
+
 bool cLocalSteam::downloadPending(PublishedFileId_t item) const {
   return std::any_of(pending_.begin(), pending_.end(), [&](const cAnswer& answer) {
     return answer.item == item && answer.callbackId == DownloadItemResult_t::k_iCallback;

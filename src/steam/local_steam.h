@@ -87,7 +87,7 @@ class cLocalUgc : public ISteamUGC {
     int32_t visibility = 0;
     std::vector<std::string> tags;
     bool submitted = false;
-    bool finished = false;
+    SteamAPICall_t call = k_uAPICallInvalid;
     std::chrono::steady_clock::time_point submittedAt;
     bool bytesKnown = false;
     uint64_t bytesTotal = 0;
@@ -170,6 +170,8 @@ class cLocalSteam : public cSteamBackend {
                  PublishedFileId_t item) {
     post(R::k_iCallback, false, item, &base, sizeof(R), fault, eraseType<R>(work), resultSetter<R>());
   }
+  /// True while `call` waits for its answer.
+  bool callPending(SteamAPICall_t call) const;
   /// True while a download of `item` waits for its answer.
   bool downloadPending(PublishedFileId_t item) const;
   /// The latency read at init.

@@ -316,11 +316,11 @@ SteamAPICall_t cLocalUgc::SubmitItemUpdate(UGCUpdateHandle_t handle, const char*
   base.m_bUserNeedsToAcceptWorkshopLegalAgreement = !steam_->settings().legalAccepted;
   base.m_nPublishedFileId = update->item;
   std::string changeNote = pchChangeNote ? pchChangeNote : "";
-  SteamAPICall_t call = steam_->answer<SubmitItemUpdateResult_t>(
+  update->call = steam_->answer<SubmitItemUpdateResult_t>(
       base, faulted ? &fault : nullptr, [this, handle, changeNote](SubmitItemUpdateResult_t* record) {
         record->m_eResult = applyUpdate(handle, changeNote);
       });
-  return call;
+  return update->call;
 }
 
 EResult cLocalUgc::checkUpdate(const cUpdate& update, const cStoreItem& item) const {
@@ -350,8 +350,7 @@ EResult cLocalUgc::applyUpdate(UGCUpdateHandle_t handle, const std::string& chan
   auto found = updates_.find(handle);
   if (found == updates_.end())
     return k_EResultFail;
-  cUpdate& update = found->second;
-  update.finished = true;
+  const cUpdate& update = found->second;
   const cLocalStore& store = steam_->store();
   cStoreLock lock(store.folder());
   cStoreItem item;
@@ -388,7 +387,7 @@ EItemUpdateStatus cLocalUgc::GetItemUpdateProgress(UGCUpdateHandle_t handle,
   uint64_t done = 0, total = 0;
   EItemUpdateStatus status = k_EItemUpdateStatusInvalid;
   auto found = updates_.find(handle);
-  if (found != updates_.end() && found->second.submitted && !found->second.finished) {
+  if (found != updates_.end() && found->second.submitted && steam_->callPending(found->second.call)) {
     cUpdate& update = found->second;
     // Sized on the first ask, after the submit returned, as Steam reads the
     // folder while it processes the update.

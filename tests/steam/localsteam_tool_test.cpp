@@ -74,7 +74,7 @@ TEST_F(LocalSteamToolTest, InitPublishShowAndList) {
                                    "--tag", "Extra", file("map_a.txt", "abc"),
                                    file("map_b.txt", "hello")});
   ASSERT_EQ(0, published.status) << published.err;
-  EXPECT_EQ("1000000\n", published.out);
+  EXPECT_EQ(json(1000000), json::parse(published.out, nullptr, false));
   ASSERT_EQ(0, run("publish", {"--title", "Theirs", "--owner", "7", "--app", "999",
                                file("x.txt", "x")}).status);
 
@@ -191,7 +191,7 @@ TEST_F(LocalSteamToolTest, IdsAboveTwoToTheSixtyThirdRoundTrip) {
   ASSERT_EQ(0, run("init").status);
   ASSERT_EQ(0, run("set", {"next-id", "18446744073709551614"}).status);
   cRun published = run("publish", {"--title", "big", file("a.txt", "a")});
-  EXPECT_EQ("18446744073709551614\n", published.out);
+  EXPECT_EQ(json(18446744073709551614ULL), json::parse(published.out, nullptr, false));
   ASSERT_EQ(0, run("subscribe", {"18446744073709551614"}).status);
   json shown = runJson("show", {"18446744073709551614"});
   EXPECT_EQ(18446744073709551614ULL, shown.value("id", uint64_t{0}));
