@@ -33,9 +33,11 @@ bool copyFile(const std::string& source, const std::string& destination) {
     reportFailure("\nFailed to write to ", destination);
     return false;
   }
-  // Beside the destination, so the rename stays within one file system.
-  std::string temporary =
-      destination + ".drav-tmp-" + std::to_string(currentProcessId());
+  // Beside the destination, so the rename stays within one file system,
+  // under a short name of its own: the destination's name may already be
+  // as long as the file system allows.
+  std::string temporary = destination.substr(0, destination.find_last_of("/\\") + 1) +
+                          ".drav-tmp-" + std::to_string(currentProcessId());
   CopyOutcome outcome = copyToNewFile(source, temporary);
   if (outcome == kCopied && !replaceFile(temporary, destination))
     outcome = kTargetUnwritable;
