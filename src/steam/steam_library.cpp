@@ -452,8 +452,8 @@ bool steamLibraryResolvesAll(const std::string& path, std::string* missing) {
     *missing = path;
     return false;
   }
+  // Left loaded, like the back end's: unloading it would orphan what its
+  // static constructors allocated.
   cFlatApi api = {};
-  const bool resolved = resolveFlatApi(library, &api, missing);
-  closeLibrary(library);
-  return resolved;
+  return resolveFlatApi(library, &api, missing);
 }

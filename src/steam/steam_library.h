@@ -17,7 +17,7 @@ cSteamBackend* newSteamLibraryAt(const std::string& path);
 /// Whether the library file `path` opens and exports every function that
 /// the tool calls (for each versioned accessor, one of its names). When it
 /// doesn't, `missing` gets the names that are absent, space-separated, or
-/// the file's path when it can't be opened.
+/// the file's path when it can't be opened. The library stays loaded.
 bool steamLibraryResolvesAll(const std::string& path, std::string* missing);
 
 // --- Platform half
