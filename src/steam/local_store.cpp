@@ -395,36 +395,38 @@ std::string cLocalStore::contentFolder(const cStoreItem& item) const {
   return itemFolder(item.id) + kSeparator + "content-" + std::to_string(item.contentVersion);
 }
 
-bool cLocalStore::copyContentFolder(cStoreItem* item, const std::string& sourceFolder) const {
-  cStoreItem next = *item;
+std::string cLocalStore::nextContentFolder(const cStoreItem& item) const {
+  cStoreItem next = item;
   ++next.contentVersion;
-  std::string target = contentFolder(next);
+  std::string folder = contentFolder(next);
   std::error_code error;
-  fs::remove_all(target, error);  // left by a process killed halfway
-  fs::create_directories(fs::path(target).parent_path(), error);
-  fs::copy(sourceFolder, target, fs::copy_options::recursive, error);
+  fs::remove_all(folder, error);  // left by a process killed halfway
+  fs::create_directories(itemFolder(item.id), error);
+  return folder;
+}
+
+bool cLocalStore::copyContentFolder(cStoreItem* item, const std::string& sourceFolder) const {
+  std::error_code error;
+  fs::copy(sourceFolder, nextContentFolder(*item), fs::copy_options::recursive, error);
   if (error)
     return false;
-  item->contentVersion = next.contentVersion;
+  ++item->contentVersion;
   return true;
 }
 
 bool cLocalStore::copyContentFiles(cStoreItem* item, const std::vector<std::string>& files) const {
-  cStoreItem next = *item;
-  ++next.contentVersion;
-  fs::path target = contentFolder(next);
+  fs::path target = nextContentFolder(*item);
   std::error_code error;
-  fs::remove_all(target, error);
-  fs::create_directories(target, error);
-  if (error)
-    return false;
+  fs::create_directory(target, error);
   for (const std::string& file : files) {
-    fs::copy_file(file, target / fs::path(file).filename(),
-                  fs::copy_options::overwrite_existing, error);
     if (error)
       return false;
+    fs::copy_file(file, target / fs::path(file).filename(), fs::copy_options::overwrite_existing,
+                  error);
   }
-  item->contentVersion = next.contentVersion;
+  if (error)
+    return false;
+  ++item->contentVersion;
   return true;
 }
 

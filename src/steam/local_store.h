@@ -163,6 +163,8 @@ class cLocalStore {
  private:
   std::string path(const std::string& relative) const;
   std::string itemFolder(PublishedFileId_t id) const;
+  /// The empty place of the item's next content version.
+  std::string nextContentFolder(const cStoreItem& item) const;
   bool writeOwnerEntry(const cStoreItem& item) const;
 
   std::string folder_;

@@ -4,7 +4,9 @@
 // stderr on bad input, 1 when the store can't be written.
 #include <stdio.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -201,60 +203,55 @@ int verbPublish(const cLocalStore& store, const cArgs& args) {
   return 0;
 }
 
-/// The verbs that act on a list of existing items, one store call each.
-int forEachItem(const cLocalStore& store, const cArgs& args,
-                bool (cLocalStore::*act)(PublishedFileId_t) const) {
+/// The verbs that act on a list of existing items: `act` changes the store
+/// for all of them, under the lock.
+int changeItems(const cLocalStore& store, const cArgs& args,
+                const std::function<bool(const std::vector<PublishedFileId_t>&)>& act) {
   std::vector<PublishedFileId_t> ids;
   int status = 0;
   if (!parseIds(store, args, &ids, &status))
     return status;
   cStoreLock lock(store.folder());
-  for (PublishedFileId_t id : ids)
-    if (!lock.held() || !(store.*act)(id))
-      return cannotWrite(store);
-  return 0;
+  return lock.held() && act(ids) ? 0 : cannotWrite(store);
+}
+
+/// `act` for each item in turn, stopping at the first failure.
+std::function<bool(const std::vector<PublishedFileId_t>&)> eachItem(
+    const std::function<bool(PublishedFileId_t)>& act) {
+  return [act](const std::vector<PublishedFileId_t>& ids) {
+    return std::all_of(ids.begin(), ids.end(), act);
+  };
 }
 
 int verbSubscribe(const cLocalStore& store, const cArgs& args) {
-  std::vector<PublishedFileId_t> ids;
-  int status = 0;
-  if (!parseIds(store, args, &ids, &status))
-    return status;
-  cStoreLock lock(store.folder());
-  return lock.held() && store.subscribe(ids) ? 0 : cannotWrite(store);
+  return changeItems(store, args, [&](const std::vector<PublishedFileId_t>& ids) {
+    return store.subscribe(ids);
+  });
 }
 
 int verbUnsubscribe(const cLocalStore& store, const cArgs& args) {
-  std::vector<PublishedFileId_t> ids;
-  int status = 0;
-  if (!parseIds(store, args, &ids, &status))
-    return status;
-  cStoreLock lock(store.folder());
-  return lock.held() && store.unsubscribe(ids) ? 0 : cannotWrite(store);
+  return changeItems(store, args, [&](const std::vector<PublishedFileId_t>& ids) {
+    return store.unsubscribe(ids);
+  });
 }
 
 int verbInstall(const cLocalStore& store, const cArgs& args) {
-  std::vector<PublishedFileId_t> ids;
-  int status = 0;
-  if (!parseIds(store, args, &ids, &status))
-    return status;
-  cStoreLock lock(store.folder());
-  for (PublishedFileId_t id : ids) {
+  return changeItems(store, args, eachItem([&](PublishedFileId_t id) {
     cStoreItem item;
-    if (!lock.held() || !store.readItem(id, &item) || !store.cacheItem(item))
-      return cannotWrite(store);
-  }
-  return 0;
+    return store.readItem(id, &item) && store.cacheItem(item);
+  }));
 }
 
 int verbUninstall(const cLocalStore& store, const cArgs& args) {
-  return forEachItem(store, args, &cLocalStore::uncacheItem);
+  return changeItems(store, args,
+                     eachItem([&](PublishedFileId_t id) { return store.uncacheItem(id); }));
 }
 
 int verbBreak(const cLocalStore& store, const cArgs& args) {
   if (args.size() != 1)
     return badInput("usage: break STORE ID");
-  return forEachItem(store, args, &cLocalStore::breakCacheEntry);
+  return changeItems(store, args,
+                     eachItem([&](PublishedFileId_t id) { return store.breakCacheEntry(id); }));
 }
 
 bool parseOutcome(const std::string& text, cStoreFault* fault) {
