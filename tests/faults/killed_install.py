@@ -80,17 +80,19 @@ def check_files(setup, items, leftovers, label):
     return counts
 
 
-def wait_for(process, marker, limit):
-    """Polls the tool's output file until `marker` shows; the colour
-    changes flush it."""
+def wait_for(process, marker, count, limit):
+    """Polls the tool's output file until `marker` shows `count` times
+    (the colour changes flush it after every file); false when the tool
+    ended without it or the time ran out."""
     out_file = process.drav_files[0]
     deadline = time.monotonic() + limit
     while time.monotonic() < deadline:
-        if marker in os.pread(out_file.fileno(), 1 << 16, 0):
+        ended = process.poll() is not None
+        if os.pread(out_file.fileno(), 1 << 20, 0).count(marker) >= count:
             return True
-        if process.poll() is not None:
+        if ended:
             return False
-        time.sleep(0.001)
+        time.sleep(0.0005)
     return False
 
 
@@ -108,15 +110,15 @@ def killed_install(args, rng):
             for item in items:
                 fc.write(item.path, item.old)
 
-        # One whole install tells how long the copying takes here.
+        # One whole install tells how long one file takes here.
         place_old()
         timing = setup.run(fc.lines("3", "x"), timeout=120)
         fc.check_clean_end(timing, "the timing run", 120)
         fc.check(timing.text().count("...done!") == ITEMS,
                  "the timing run installed %d items" % timing.text().count("...done!"))
-        marker = b"Installing workshop items..."
+        marker = b"\nInstalling the "
         start = timing.out.index(marker)
-        whole = timing.elapsed
+        per_file = timing.elapsed / ITEMS
 
         leftovers = set()
         mixes = []
@@ -125,10 +127,12 @@ def killed_install(args, rng):
             # kills still meet old files to replace.
             if kill % 2 == 0:
                 place_old()
+            # Killed while at a random file, at a random moment of it.
             process = setup.start(fc.lines("3", "x"))
-            fc.check(wait_for(process, marker, 20),
-                     "kill %d: the install did not start" % kill)
-            time.sleep(rng.uniform(0, whole * 0.9))
+            at = rng.randrange(1, ITEMS + 1)
+            fc.check(wait_for(process, marker, at, 60),
+                     "kill %d: the tool ended or stalled before file %d" % (kill, at))
+            time.sleep(rng.uniform(0, per_file))
             fc.kill_group(process)
             run = setup.finish(process, 0)
             for mark in fc.SANITIZER_MARKS:
