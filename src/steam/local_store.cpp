@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include <nlohmann/json.hpp>
 
@@ -53,12 +52,10 @@ bool getChoice(const json& object, const char* key, const char* yes, bool fallba
 }
 
 bool readJson(const std::string& path, json* value) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
+  std::string text;
+  if (!readStoreFile(path, &text))
     return false;
-  std::ostringstream text;
-  text << in.rdbuf();
-  *value = json::parse(text.str(), nullptr, false);
+  *value = json::parse(text, nullptr, false);
   return !value->is_discarded();
 }
 

@@ -22,6 +22,10 @@ bool statFolder(const std::string& path, uint32_t* modified);
 /// gets its modification time in seconds since 1970.
 bool statPath(const std::string& path, uint32_t* modified);
 
+/// Reads the whole file. Other processes may rename over it meanwhile (on
+/// Windows too), so a reader never makes a writer fail.
+bool readStoreFile(const std::string& path, std::string* text);
+
 uint32_t storeProcessId();
 
 #endif  // DRAV_STEAM_LOCAL_STORE_PLATFORM_H_

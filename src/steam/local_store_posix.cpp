@@ -45,6 +45,24 @@ bool statPath(const std::string& path, uint32_t* modified) {
   return true;
 }
 
+bool readStoreFile(const std::string& path, std::string* text) {
+  int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (file < 0)
+    return false;
+  text->clear();
+  char buffer[65536];
+  ssize_t got;
+  while ((got = read(file, buffer, sizeof(buffer))) != 0) {
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got < 0)
+      break;
+    text->append(buffer, static_cast<size_t>(got));
+  }
+  close(file);
+  return got == 0;
+}
+
 uint32_t storeProcessId() {
   return static_cast<uint32_t>(getpid());
 }

@@ -57,6 +57,22 @@ bool statPath(const std::string& path, uint32_t* modified) {
   return true;
 }
 
+bool readStoreFile(const std::string& path, std::string* text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  text->clear();
+  char buffer[65536];
+  DWORD got = 0;
+  BOOL ok;
+  while ((ok = ReadFile(file, buffer, sizeof(buffer), &got, nullptr)) && got > 0)
+    text->append(buffer, got);
+  CloseHandle(file);
+  return ok != FALSE;
+}
+
 uint32_t storeProcessId() {
   return static_cast<uint32_t>(GetCurrentProcessId());
 }
