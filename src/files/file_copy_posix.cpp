@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <vector>
+#include <memory>
 
 #include "files/file_copy_platform.h"
 
@@ -25,16 +25,20 @@ bool writeAll(int file, const char* data, size_t size) {
 
 /// Copies from the current position of `in` to its end.
 bool copyByReadWrite(int in, int out) {
-  std::vector<char> buffer(1 << 20);
+  // Left uninitialised: this runs after every kernel copy, mostly only to
+  // read the end, and clearing a megabyte for each small file costs more
+  // than copying it.
+  const size_t kBufferSize = 1 << 20;
+  std::unique_ptr<char[]> buffer(new char[kBufferSize]);
   for (;;) {
-    ssize_t got = read(in, buffer.data(), buffer.size());
+    ssize_t got = read(in, buffer.get(), kBufferSize);
     if (got < 0 && errno == EINTR)
       continue;
     if (got < 0)
       return false;
     if (got == 0)
       return true;
-    if (!writeAll(out, buffer.data(), static_cast<size_t>(got)))
+    if (!writeAll(out, buffer.get(), static_cast<size_t>(got)))
       return false;
   }
 }
