@@ -21,6 +21,7 @@ from run_scenarios import feed, make_fake_openers  # noqa: E402
 
 STAGING = "_DRAV_WORKSHOP_TEMP_"
 PREVIEW = os.path.join(HERE, "..", "scenarios", "data", "preview_a.png")
+PROMPT = "\n/>"
 COMPLETED = "\n\nDRAV Workshop tool has completed.\n"
 BANNER = "-DRAV-\n https://drav.example\n\nSteam workshop uploader v1.2\n\n\n"
 TYPE_MENU = ("\n1) A custom map (.tmx)\n2) Server settings (.txt)"
@@ -47,12 +48,12 @@ class Failure(Exception):
     """A fault the tool did not survive as it should."""
 
 
-def parse_args(description, default_seed=1):
+def parse_args(description):
     parser = argparse.ArgumentParser(description=description)
     parser.add_argument("--tool", required=True, help="the drav-workshop executable")
     parser.add_argument("--localsteam", required=True,
                         help="the drav-localsteam executable")
-    parser.add_argument("--seed", type=int, default=default_seed,
+    parser.add_argument("--seed", type=int, default=1,
                         help="seed of the random choices")
     parser.add_argument("--keep", action="store_true",
                         help="keep the temporary folders, for inspection")
@@ -83,11 +84,11 @@ class Setup:
     """One temporary folder with {cwd}, {game} (the workshop path, stored in
     the path file), {store} and fake openers on the PATH."""
 
-    def __init__(self, args, name, game_name="game"):
+    def __init__(self, args, name):
         self.args = args
         self.root = os.path.realpath(tempfile.mkdtemp(prefix="drav-fault-%s-" % name))
         self.cwd = os.path.join(self.root, "cwd")
-        self.game = os.path.join(self.root, game_name)
+        self.game = os.path.join(self.root, "game")
         self.store = os.path.join(self.root, "store")
         bin_folder = os.path.join(self.root, "bin")
         for folder in (self.cwd, self.game, bin_folder):
@@ -178,8 +179,7 @@ def full_session(setup):
     write(os.path.join(levels, "canyon_v2.tmx"), b"<map name='canyon' v='2'/>\n")
     dune = os.path.join(setup.root, "src", "dune.tmx")
     write(dune, b"<map name='dune'/>\n")
-    item = setup.localsteam("publish", setup.store, "--title", "Dune", "--owner", "2002",
-                            dune)
+    item = setup.publish("Dune", dune, "--owner", "2002")
     setup.localsteam("subscribe", setup.store, item)
     setup.localsteam("install", setup.store, item)
     other = os.path.join(setup.root, "other")
@@ -247,6 +247,14 @@ def tree(folder):
     return sorted(names)
 
 
+def prompt_end(text, count):
+    """The length of `text` up to and with its `count`th prompt."""
+    at = -len(PROMPT)
+    for _ in range(count):
+        at = text.index(PROMPT, at + len(PROMPT))
+    return at + len(PROMPT)
+
+
 def first_difference(expected, actual):
     """Where two texts part, with some context on either side."""
     at = next((i for i, (a, b) in enumerate(zip(expected, actual)) if a != b),
@@ -274,11 +282,11 @@ def write(path, data):
         handle.write(data)
 
 
-def main(description, cases, default_seed=1):
+def main(description, cases):
     """Runs each (name, function(args, rng)) and reports; exit 1 on any
     failure. Each case gets its own generator from the seed, so one case
     can be rerun alone with the same draws."""
-    args = parse_args(description, default_seed)
+    args = parse_args(description)
     failed = 0
     for name, case in cases:
         rng = random.Random("%d/%s" % (args.seed, name))

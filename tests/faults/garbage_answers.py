@@ -17,7 +17,6 @@ import sys
 import fault_common as fc
 
 TIMEOUT = 30.0
-PROMPT = "\n/>"
 MEGABYTE = 1 << 20
 NOT_UNDERSTOOD = "\nI didn't understand your command.\n"
 INVALID_FILE = "\nInvalid choice!\nTry again? (y/n)\n/>"
@@ -72,22 +71,15 @@ KINDS = ["random bytes", "1 MiB of letters", "1 MiB of digits", "a NUL byte",
          "invalid UTF-8"]
 
 
-def prompt_end(text, count):
-    at = -len(PROMPT)
-    for _ in range(count):
-        at = text.index(PROMPT, at + len(PROMPT))
-    return at + len(PROMPT)
-
-
 def every_question(args, rng):
     with fc.Setup(args, "garbage-whole") as setup:
         answers = fc.full_session(setup)
         whole = setup.run(fc.lines(*answers))
         fc.check_full_session(whole, setup)
         reference = whole.text().replace(setup.root, "{tmp}")
-    fc.check(len(REACTIONS) == len(answers) == reference.count(PROMPT),
+    fc.check(len(REACTIONS) == len(answers) == reference.count(fc.PROMPT),
              "%d reactions for %d answers and %d questions" % (
-                 len(REACTIONS), len(answers), reference.count(PROMPT)))
+                 len(REACTIONS), len(answers), reference.count(fc.PROMPT)))
 
     for question, reaction in enumerate(REACTIONS):
         for kind in KINDS:
@@ -101,7 +93,7 @@ def every_question(args, rng):
                 fc.check(len(run.out) < 64 * 1024,
                          "%s: %d bytes of output" % (what, len(run.out)))
                 text = run.text().replace(setup.root, "{tmp}")
-                same = prompt_end(reference, question + 1)
+                same = fc.prompt_end(reference, question + 1)
                 wanted = reference[:same] + (reaction(answer) if callable(reaction)
                                              else reaction)
                 if not text.startswith(wanted):

@@ -11,15 +11,6 @@ import sys
 import fault_common as fc
 
 TIMEOUT = 10.0
-PROMPT = "\n/>"
-
-
-def prompt_end(text, count):
-    """The length of `text` up to and with its `count`th prompt."""
-    at = -len(PROMPT)
-    for _ in range(count):
-        at = text.index(PROMPT, at + len(PROMPT))
-    return at + len(PROMPT)
 
 
 def every_line(args, rng):
@@ -28,9 +19,9 @@ def every_line(args, rng):
         whole = setup.run(fc.lines(*answers))
         fc.check_full_session(whole, setup)
         reference = whole.text().replace(setup.root, "{tmp}")
-        fc.check(reference.count(PROMPT) == len(answers),
+        fc.check(reference.count(fc.PROMPT) == len(answers),
                  "the whole session asked %d questions for %d answers" % (
-                     reference.count(PROMPT), len(answers)))
+                     reference.count(fc.PROMPT), len(answers)))
 
     for count in range(len(answers) + 1):
         with fc.Setup(args, "eof-%d" % count) as setup:
@@ -39,7 +30,7 @@ def every_line(args, rng):
             what = "input ending after %d of %d lines" % (count, len(answers))
             fc.check_clean_end(run, what, TIMEOUT)
             text = run.text().replace(setup.root, "{tmp}")
-            same = prompt_end(reference, count + 1) if count < len(answers) \
+            same = fc.prompt_end(reference, count + 1) if count < len(answers) \
                 else len(reference)
             if text[:same] != reference[:same]:
                 raise fc.Failure("%s: the output parts from the whole session's "
