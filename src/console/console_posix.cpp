@@ -50,8 +50,11 @@ void waitForKeyPress() {
   raw.c_lflag &= ~(ICANON | ECHO | ISIG);
   raw.c_cc[VMIN] = 1;
   raw.c_cc[VTIME] = 0;
+  // Raw mode before the prompt: a key pressed once the prompt shows is
+  // never dropped with the input typed ahead of it.
+  bool rawMode = tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw) == 0;
   std::cout << "Press any key to continue . . . " << std::flush;
-  if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw) == 0) {
+  if (rawMode) {
     char key;
     while (read(STDIN_FILENO, &key, 1) < 0 && errno == EINTR) {
     }

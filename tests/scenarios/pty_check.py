@@ -115,7 +115,7 @@ def main():
 
 
 def run_checks(terminal, game):
-    first = terminal.read_until(re.escape(MENU_END) + GREY + r"\n/>" + GREEN, 10)
+    first = terminal.read_until(re.escape(MENU_END) + GREY + r"\n/>" + GREEN, 30)
     check(first is not None, "the first menu comes, its prompt grey, the typing green",
           terminal)
     banner = ("-DRAV-\n " + CYAN + re.escape("https://drav.example\n\n") + GREEN
@@ -133,7 +133,7 @@ def run_checks(terminal, game):
     bad = terminal.read_until(RED + re.escape("\nI didn't understand your command.\n"),
                               10, first.end())
     check(bad is not None, "an invalid key is answered in red", terminal)
-    second = terminal.read_until(re.escape(MENU_END) + GREY + r"\n/>" + GREEN, 10,
+    second = terminal.read_until(re.escape(MENU_END) + GREY + r"\n/>" + GREEN, 30,
                                  bad.end())
     check(second is not None, "the menu comes again", terminal)
     ended = terminal.read_until("has completed", 1.5, second.end())
@@ -142,19 +142,14 @@ def run_checks(terminal, game):
 
     terminal.type("x\n")
     done = terminal.read_until(GREEN + re.escape("\n\nDRAV Workshop tool has "
-                                                 "completed.\n"), 10, second.end())
+                                                 "completed.\n"), 30, second.end())
     check(done is not None, "the completion message in green", terminal)
     time.sleep(0.3)
     check(terminal.process.poll() is None, "the pause holds the console", terminal)
-    # A key typed before the pause is ready may be dropped with the pending
-    # input; typing again then ends it.
-    for _ in range(5):
-        terminal.type("k")
-        try:
-            terminal.process.wait(1)
-            break
-        except subprocess.TimeoutExpired:
-            pass
+    prompt = terminal.read_until(re.escape("Press any key to continue . . . "), 30,
+                                 done.end())
+    check(prompt is not None, "the pause asks for a key", terminal)
+    terminal.type("k")
     check(terminal.finish(5) == 0, "a key ends the pause; exit status 0", terminal)
     print("%d passed, 0 failed" % len(CHECKS))
     return 0

@@ -75,7 +75,7 @@ def main():
 
 
 def answer(terminal, pattern, text, start, what):
-    found = terminal.read_until(pattern, 10, start)
+    found = terminal.read_until(pattern, 30, start)
     check(found is not None, what, terminal)
     terminal.type(text)
     return found.end()
@@ -88,7 +88,7 @@ def run_checks(terminal, game):
     at = answer(terminal, re.escape("What is the name of your item?") + PROMPT,
                 "Pty bots\n", at, "the name is asked")
     # The pause before the file picker waits for one key on a terminal.
-    at = answer(terminal, re.escape("YOU WILL CHOOSE THE FILE NOW.  "), "k", at,
+    at = answer(terminal, re.escape("Press any key to continue . . . "), "k", at,
                 "the pause before the picker")
     at = answer(terminal, re.escape("(bots_*.txt)") + PROMPT,
                 os.path.join(game, "bots_pty.txt") + "\n", at, "the picker asks")
@@ -111,15 +111,8 @@ def run_checks(terminal, game):
 
     at = answer(terminal, re.escape(MENU_END) + PROMPT, "x\n", result.end(),
                 "the menu comes again")
-    done = terminal.read_until(re.escape("has completed.\n"), 10, at)
-    check(done is not None, "the tool completes", terminal)
-    for _ in range(5):
-        terminal.type("k")
-        try:
-            terminal.process.wait(1)
-            break
-        except subprocess.TimeoutExpired:
-            pass
+    answer(terminal, re.escape("has completed.\nPress any key to continue . . . "), "k",
+           at, "the tool completes")
     check(terminal.finish(5) == 0, "exit status 0", terminal)
     return 0
 
