@@ -14,6 +14,7 @@ and rebuilt only when their recipe changes. Building them is not timed.
 """
 
 import argparse
+import contextlib
 import json
 import os
 import shutil
@@ -34,7 +35,7 @@ INSTALL_FILE_BYTES = 4096
 QUERY_OTHERS = 100000
 QUERY_MINE = 50
 WAIT_LATENCY_MS = 3000
-LIGHT_RUNS = 11  # for the figures of a few milliseconds, which jitter more
+LIGHT_RUNS = 21  # for the figures of a few milliseconds, which jitter more
 
 # File name pattern and game sub-folder ("" = the game folder) of each kind,
 # with the kind's number as the tool writes it into the metadata.
@@ -77,48 +78,56 @@ def wait_child(process):
 
 
 def peak_rss_kib(pid):
-    """The peak resident memory of the program the process runs now. Unlike
-    ru_maxrss, it leaves out the forked Python the child was before exec."""
-    with open("/proc/%d/status" % pid) as status:
-        for line in status:
-            if line.startswith("VmHWM:"):
-                return int(line.split()[1])
-    raise BenchError("no VmHWM in /proc/%d/status" % pid)
+    """The peak resident memory of the program the process runs now, or
+    None once it has ended. Unlike ru_maxrss, it leaves out the forked
+    Python the child was before exec."""
+    try:
+        with open("/proc/%d/status" % pid) as status:
+            for line in status:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return None
 
 
 def cpu_ns(pid):
-    """The time the process has run on a CPU so far, user and system."""
-    total = 0
-    for task in os.listdir("/proc/%d/task" % pid):
-        with open("/proc/%d/task/%s/schedstat" % (pid, task)) as stat:
-            total += int(stat.read().split()[0])
-    return total
+    """The time the process has run on a CPU so far, user and system, or
+    None once it has ended."""
+    try:
+        total = 0
+        for task in os.listdir("/proc/%d/task" % pid):
+            with open("/proc/%d/task/%s/schedstat" % (pid, task)) as stat:
+                total += int(stat.read().split()[0])
+        return total
+    except (OSError, ValueError, IndexError):
+        return None
 
 
 class Run:
-    """One finished process: wall time, CPU time, peak memory, output."""
+    """One finished process: wall time, CPU time, output, marks."""
 
-    def __init__(self, wall, usage, status, output, marks):
+    def __init__(self, wall, usage, output, marks):
         self.wall = wall
         self.cpu = usage.ru_utime + usage.ru_stime
-        self.status = status
         self.output = output
         self.marks = marks  # (seconds since start, CPU ns, peak KiB) per mark
 
 
 def run_process(argv, cwd=None, env=None, stdin_text=None, marks=(),
-                stdout_file=None, input_after_marks=False):
+                input_after_marks=False):
     """Runs `argv` with `stdin_text` as its whole input. With `marks`, a list
-    of (text, n), stdout is read as it comes and the time of the n-th
-    appearance of each text is noted, in order; otherwise stdout goes to
-    `stdout_file` (default /dev/null). With `input_after_marks`, the input
-    is sent only once every mark is seen, so the process waits for it."""
+    of (text, n), stdout is read as it comes and the time, CPU time and peak
+    memory at the n-th appearance of each text are noted, in order; without,
+    stdout goes to /dev/null. With `input_after_marks`, the input is sent
+    only once every mark is seen, so the process waits for it meanwhile."""
     watch = bool(marks)
-    out = subprocess.PIPE if watch else (stdout_file or subprocess.DEVNULL)
     start = time.perf_counter()
     process = subprocess.Popen(
-        argv, cwd=cwd, env=env, stdout=out, stderr=subprocess.DEVNULL,
+        argv, cwd=cwd, env=env, stderr=subprocess.DEVNULL,
+        stdout=subprocess.PIPE if watch else subprocess.DEVNULL,
         stdin=subprocess.PIPE if stdin_text is not None else subprocess.DEVNULL)
+
     def send_input():
         if stdin_text is not None:
             process.stdin.write(stdin_text.encode())
@@ -151,7 +160,7 @@ def run_process(argv, cwd=None, env=None, stdin_text=None, marks=(),
     wall = time.perf_counter() - start
     if status != 0:
         raise BenchError("%s exited with %d" % (" ".join(argv[:3]), status))
-    return Run(wall, usage, status, output.decode(errors="replace"), seen)
+    return Run(wall, usage, output.decode(errors="replace"), seen)
 
 
 def median(values):
@@ -272,6 +281,23 @@ class Bench:
         self.figures = []
         os.makedirs(self.work, exist_ok=True)
 
+    @contextlib.contextmanager
+    def in_memory(self, name):
+        """A fresh folder in /dev/shm where there is one, else in the work
+        folder, removed afterwards. On a disk shared with other work, its
+        flushes, and the slower creation of files right after many were
+        deleted, swing small-file times by more than the differences
+        measured here."""
+        memory = "/dev/shm"
+        parent = memory if os.access(memory, os.W_OK) else self.work
+        root = os.path.join(parent, "drav-bench-%s-%d" % (name, os.getpid()))
+        shutil.rmtree(root, ignore_errors=True)
+        os.makedirs(root)
+        try:
+            yield root, parent
+        finally:
+            shutil.rmtree(root, ignore_errors=True)
+
     # Copy: copyFile of 1 GiB in the page cache against cp.
     def copy(self):
         fixture = Fixture(self.work, "copy", {"bytes": COPY_BYTES})
@@ -311,24 +337,15 @@ class Bench:
 
     # Install: menu action 3 over 10,000 cached items against cp.
     def install(self):
-        # Store and game folders lie in memory (/dev/shm) where there is
-        # one, on one file system as a Steam library and its game usually
-        # are: on this kind of disk the flushes of earlier runs and of other
-        # processes, and the slower creation of files right after many were
-        # deleted, swing the times by more than the difference measured.
-        memory = "/dev/shm"
-        parent = memory if os.access(memory, os.W_OK) else self.work
-        root = os.path.join(parent, "drav-bench-install-%d" % os.getpid())
-        try:
+        # Store and game folders lie in memory, on one file system as a
+        # Steam library and its game usually are.
+        with self.in_memory("install") as (root, parent):
             self.install_in(root)
-        finally:
-            shutil.rmtree(root, ignore_errors=True)
         self.figures[-1].note += "; store and game folders in %s" % parent
 
     def install_in(self, root):
         say("install: building a store of %d cached items" % INSTALL_ITEMS)
         store = Store(self.localsteam, os.path.join(root, "store"))
-        os.makedirs(root)
         store.init(0)
         files = []  # (cache file, game sub-folder)
         items = []
@@ -407,9 +424,10 @@ class Bench:
 
     # Waiting: CPU over wall time while Steam takes 3 s to answer.
     def waiting(self):
-        root = os.path.join(self.work, "waiting")
-        shutil.rmtree(root, ignore_errors=True)
-        os.makedirs(root)
+        with self.in_memory("waiting") as (root, _):
+            self.waiting_in(root)
+
+    def waiting_in(self, root):
         store = Store(self.localsteam, os.path.join(root, "store"))
         store.init(0)
         cwd, game = tool_folders(root, store.folder)
@@ -430,6 +448,8 @@ class Bench:
             run = run_process([self.tool], cwd=cwd, env=env, stdin_text=dialogue, marks=marks)
             whole.append((run.cpu, run.wall))
             (asked, cpu_asked, _), (done, cpu_done, _) = run.marks
+            if cpu_done is None:  # gone by then: its whole CPU time instead
+                cpu_done = run.cpu * 1e9
             submission.append(((cpu_done - cpu_asked) / 1e9, done - asked))
         whole.sort(key=lambda pair: pair[0] / pair[1])
         submission.sort(key=lambda pair: pair[0] / pair[1])
@@ -442,9 +462,10 @@ class Bench:
 
     # Start-up: the first menu prompt and peak memory, against cat.
     def startup(self, recorded):
-        root = os.path.join(self.work, "startup")
-        shutil.rmtree(root, ignore_errors=True)
-        os.makedirs(root)
+        with self.in_memory("startup") as (root, _):
+            self.startup_in(root, recorded)
+
+    def startup_in(self, root, recorded):
         store = Store(self.localsteam, os.path.join(root, "store"))
         store.init(0)
         cwd, _ = tool_folders(root, store.folder)
@@ -459,15 +480,21 @@ class Bench:
             run = run_process([self.tool], cwd=cwd, env=env, stdin_text="x\n", marks=[("/>", 1)],
                               input_after_marks=True)
             tool_times.append(run.marks[0][0])
-            tool_rss.append(run.marks[0][2])
+            tool_rss.append(self.sampled(run.marks[0][2]))
             run = run_process(["cat", text_file, "-"], stdin_text="", marks=[("cat-bench", 1)],
                               input_after_marks=True)
             cat_times.append(run.marks[0][0])
-            cat_rss.append(run.marks[0][2])
+            cat_rss.append(self.sampled(run.marks[0][2]))
         self.add_recorded("start-up to first prompt (tool / cat)", median(tool_times),
                           median(cat_times), "s", recorded, "startup")
         self.add_recorded("start-up peak memory (tool / cat)", median(tool_rss),
                           median(cat_rss), "KiB", recorded, "memory")
+
+    @staticmethod
+    def sampled(value):
+        if value is None:
+            raise BenchError("the process ended before its memory was read")
+        return value
 
     def add_recorded(self, name, measured, baseline, unit, recorded, key):
         ratio = measured / baseline
