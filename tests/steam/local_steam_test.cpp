@@ -265,7 +265,8 @@ TEST_F(LocalSteamTest, AnswerGoesOnlyToTheBindingOfItsCall) {
   ASSERT_TRUE(pumpUntil([&] { return forFirst.runs() > 0 && forSecond.runs() > 0; }));
   EXPECT_EQ(1u, forFirst.runs());
   EXPECT_EQ(1u, forSecond.runs());
-  EXPECT_NE(forFirst.records[0].m_nPublishedFileId, forSecond.records[0].m_nPublishedFileId);
+  EXPECT_NE(PublishedFileId_t(forFirst.records[0].m_nPublishedFileId),
+            PublishedFileId_t(forSecond.records[0].m_nPublishedFileId));
 
   // An unregistered binding hears nothing; its answer is dropped.
   SteamAPICall_t third = ugc_->CreateItem(toolAppId(), k_EWorkshopFileTypeCommunity);
@@ -284,7 +285,7 @@ TEST_F(LocalSteamTest, CreateItemMakesAnEmptyPrivateItemOfTheUser) {
   ASSERT_TRUE(outcome.delivered);
   EXPECT_EQ(k_EResultOK, outcome.result);
   EXPECT_FALSE(outcome.ioFailure);
-  EXPECT_EQ(1000000u, record.m_nPublishedFileId);
+  EXPECT_EQ(1000000u, PublishedFileId_t(record.m_nPublishedFileId));
   EXPECT_FALSE(record.m_bUserNeedsToAcceptWorkshopLegalAgreement);
 
   cStoreItem item;
@@ -311,7 +312,8 @@ TEST_F(LocalSteamTest, PendingLegalAgreementIsFlaggedOnCreateAndSubmit) {
   std::string content = makeFolder("content", {{"map_a.txt", "level"}});
   EXPECT_EQ(k_EResultOK, await(startUpdate(created.m_nPublishedFileId, content), &submitted).result);
   EXPECT_TRUE(submitted.m_bUserNeedsToAcceptWorkshopLegalAgreement);
-  EXPECT_EQ(created.m_nPublishedFileId, submitted.m_nPublishedFileId);
+  EXPECT_EQ(PublishedFileId_t(created.m_nPublishedFileId),
+            PublishedFileId_t(submitted.m_nPublishedFileId));
 
   // The flag rides on failures too.
   EXPECT_EQ(k_EResultFileNotFound,
@@ -344,7 +346,7 @@ TEST_F(LocalSteamTest, QueryListsTheUsersItemsWithContentNewestFirst) {
     ids.push_back(details.m_nPublishedFileId);
     titles.push_back(details.m_rgchTitle);
     EXPECT_EQ(k_EResultOK, details.m_eResult);
-    EXPECT_EQ(kSteamIdBase + kAccount, details.m_ulSteamIDOwner);
+    EXPECT_EQ(kSteamIdBase + kAccount, uint64_t(details.m_ulSteamIDOwner));
     EXPECT_EQ(toolAppId(), details.m_nConsumerAppID);
   }
   EXPECT_EQ(std::vector<PublishedFileId_t>({tieHigh, tieLow, older}), ids);
@@ -534,7 +536,7 @@ TEST_F(LocalSteamTest, DownloadCopiesTheCurrentContentAndBroadcasts) {
   EXPECT_EQ(k_EResultOK, outcome.result);
   ASSERT_EQ(1u, other.runs());  // every listener of 3406 hears it
   EXPECT_EQ(toolAppId(), other.records[0].m_unAppID);
-  EXPECT_EQ(id, other.records[0].m_nPublishedFileId);
+  EXPECT_EQ(id, PublishedFileId_t(other.records[0].m_nPublishedFileId));
   steam_->unregisterCallback(&other);
 
   uint64_t size = 1;
@@ -569,11 +571,11 @@ TEST_F(LocalSteamTest, NoiseBroadcastsOtherItemAndOtherAppFirst) {
   ASSERT_EQ(k_EResultOK, download(id, &seen).result);
   ASSERT_EQ(3u, seen.size());
   EXPECT_EQ(toolAppId(), seen[0].m_unAppID);
-  EXPECT_NE(id, seen[0].m_nPublishedFileId);
-  EXPECT_NE(toolAppId(), seen[1].m_unAppID);
-  EXPECT_EQ(id, seen[1].m_nPublishedFileId);
-  EXPECT_EQ(toolAppId(), seen[2].m_unAppID);
-  EXPECT_EQ(id, seen[2].m_nPublishedFileId);
+  EXPECT_NE(id, PublishedFileId_t(seen[0].m_nPublishedFileId));
+  EXPECT_NE(toolAppId(), AppId_t(seen[1].m_unAppID));
+  EXPECT_EQ(id, PublishedFileId_t(seen[1].m_nPublishedFileId));
+  EXPECT_EQ(toolAppId(), AppId_t(seen[2].m_unAppID));
+  EXPECT_EQ(id, PublishedFileId_t(seen[2].m_nPublishedFileId));
 }
 
 TEST_F(LocalSteamTest, BrokenEntryIsInstalledWithoutItsFolder) {
@@ -683,7 +685,7 @@ TEST_F(LocalSteamTest, IdsAboveTwoToTheSixtyThird) {
   CreateItemResult_t created;
   ASSERT_EQ(k_EResultOK,
             await(ugc_->CreateItem(toolAppId(), k_EWorkshopFileTypeCommunity), &created).result);
-  EXPECT_EQ(big, created.m_nPublishedFileId);
+  EXPECT_EQ(big, PublishedFileId_t(created.m_nPublishedFileId));
   std::string content = makeFolder("content", {{"map_a.txt", "level"}});
   ASSERT_EQ(k_EResultOK, await<SubmitItemUpdateResult_t>(startUpdate(big, content)).result);
 
