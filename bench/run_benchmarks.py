@@ -233,7 +233,7 @@ class Fixture:
             stamp.write(self.recipe)
 
 
-def tool_folders(root, store_folder):
+def tool_folders(root):
     """A working folder whose workshopPath.txt names an empty game folder."""
     cwd = os.path.join(root, "cwd")
     game = os.path.join(root, "game")
@@ -430,7 +430,7 @@ class Bench:
     def waiting_in(self, root):
         store = Store(self.localsteam, os.path.join(root, "store"))
         store.init(0)
-        cwd, game = tool_folders(root, store.folder)
+        cwd, game = tool_folders(root)
         os.makedirs(os.path.join(game, "Levels"))
         asset = os.path.join(game, "Levels", "bench.tmx")
         with open(asset, "w") as out:
@@ -468,7 +468,7 @@ class Bench:
     def startup_in(self, root, recorded):
         store = Store(self.localsteam, os.path.join(root, "store"))
         store.init(0)
-        cwd, _ = tool_folders(root, store.folder)
+        cwd, _ = tool_folders(root)
         env = tool_env(store.folder)
         text_file = os.path.join(root, "cat.txt")
         with open(text_file, "w") as out:
@@ -533,7 +533,7 @@ class Bench:
                 ids = range(total) if count else [m - 1000000 for m in mine]
                 store.write_items([item(i) for i in ids])
                 fixture.finish()
-            cwd, _ = tool_folders(fixture.root, store.folder)
+            cwd, _ = tool_folders(fixture.root)
             stores[name] = (cwd, tool_env(store.folder))
         # The menu's prompt, then the list's prompt after the query; -1 is
         # not on the list, so nothing is chosen.
