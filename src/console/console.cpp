@@ -21,8 +21,11 @@ Terminals& terminals() {
 bool lastReadHitEnd = false;
 
 std::ostream& setColour(std::ostream& stream, int attribute) {
-  // Text already written keeps the colour it was written in.
-  stream.flush();
+  // Text already written keeps the colour it was written in; redirected
+  // output has no colours, and flushing it at every change would cost a
+  // write each time.
+  if (stdoutIsTerminal())
+    stream.flush();
   setPlatformColour(stream, attribute);
   return stream;
 }

@@ -18,6 +18,22 @@ bool isDotOrDotDot(const char* name) {
          (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+/// Whether `entry` of `folder` is a folder. The listing tells for most
+/// entries; links, and file systems that don't say, are looked up.
+bool isFolder(const std::string& folder, const dirent& entry, bool followLinks) {
+  if (entry.d_type == DT_DIR)
+    return true;
+  if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK)
+    return false;
+  if (entry.d_type == DT_LNK && !followLinks)
+    return false;
+  std::string path = joinPath(folder, entry.d_name);
+  struct stat info;
+  int statResult = followLinks ? stat(path.c_str(), &info) : lstat(path.c_str(), &info);
+  // An entry that can't be examined (a dangling link) is no folder.
+  return statResult == 0 && S_ISDIR(info.st_mode);
+}
+
 /// Appends every entry of `folder` but "." and ".." to `entries`, in the
 /// file system's order. `followLinks` decides whether a link to a folder
 /// counts as a folder. False when the folder can't be opened; `error` gets
@@ -39,13 +55,7 @@ bool readFolder(const std::string& folder, bool followLinks,
     }
     if (isDotOrDotDot(entry->d_name))
       continue;
-    std::string path = joinPath(folder, entry->d_name);
-    struct stat info;
-    int statResult = followLinks ? stat(path.c_str(), &info)
-                                 : lstat(path.c_str(), &info);
-    // An entry that can't be examined (a dangling link) is no folder.
-    bool isFolder = statResult == 0 && S_ISDIR(info.st_mode);
-    entries->push_back(FolderEntry{entry->d_name, isFolder});
+    entries->push_back(FolderEntry{entry->d_name, isFolder(folder, *entry, followLinks)});
   }
   closedir(dir);
   return true;

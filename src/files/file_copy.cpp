@@ -1,10 +1,8 @@
 #include "files/file_copy.h"
 
-#include <fstream>
 #include <iostream>
 
 #include "console/console.h"
-#include "files/directory.h"
 #include "files/file_copy_platform.h"
 #include "files/paths.h"
 
@@ -17,8 +15,7 @@ void reportFailure(const char* what, const std::string& path) {
 }  // namespace
 
 bool fileExists(const std::string& path) {
-  // Some systems open a folder for reading like a file.
-  return !folderExists(path) && std::ifstream(path).is_open();
+  return isReadableFile(path);
 }
 
 bool copyFile(const std::string& source, const std::string& destination) {

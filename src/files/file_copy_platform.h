@@ -13,6 +13,10 @@ enum CopyOutcome {
   kTransferFailed,
 };
 
+/// True when `path` names a file, not a folder, that can be opened for
+/// reading.
+bool isReadableFile(const std::string& path);
+
 /// True when both paths lead to one existing file, whatever their spelling
 /// or the links on the way.
 bool isSameFile(const std::string& first, const std::string& second);

@@ -58,9 +58,21 @@ bool copyContent(int in, int out) {
 
 }  // namespace
 
+bool isReadableFile(const std::string& path) {
+  int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (file < 0)
+    return false;
+  // A folder opens for reading like a file.
+  struct stat info;
+  bool isFile = fstat(file, &info) == 0 && !S_ISDIR(info.st_mode);
+  close(file);
+  return isFile;
+}
+
 bool isSameFile(const std::string& first, const std::string& second) {
   struct stat a, b;
-  return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 &&
+  // The second path, a copy's destination, is mostly missing: look there first.
+  return stat(second.c_str(), &b) == 0 && stat(first.c_str(), &a) == 0 &&
          a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 

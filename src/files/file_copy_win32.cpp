@@ -38,6 +38,18 @@ bool copyContent(HANDLE in, HANDLE out) {
 
 }  // namespace
 
+bool isReadableFile(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return false;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, NULL, OPEN_EXISTING,
+                            0, NULL);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  CloseHandle(file);
+  return true;
+}
+
 bool isSameFile(const std::string& first, const std::string& second) {
   BY_HANDLE_FILE_INFORMATION a, b;
   return identify(first, &a) && identify(second, &b) &&
