@@ -21,12 +21,13 @@ bool fileExists(const std::string& path) {
 bool copyFile(const std::string& source, const std::string& destination) {
   if (!fileExists(source))
     return false;
+  DestinationState state = inspectDestination(source, destination);
   // Writing the destination would truncate the source it is.
-  if (isSameFile(source, destination))
+  if (state == kDestinationIsSource)
     return true;
   // Replacing by rename would get past a read-only file; refuse it as
   // opening it for writing would.
-  if (isWriteProtected(destination)) {
+  if (state == kDestinationProtected) {
     reportFailure("\nFailed to write to ", destination);
     return false;
   }

@@ -17,13 +17,17 @@ enum CopyOutcome {
 /// reading.
 bool isReadableFile(const std::string& path);
 
-/// True when both paths lead to one existing file, whatever their spelling
-/// or the links on the way.
-bool isSameFile(const std::string& first, const std::string& second);
+enum DestinationState {
+  kDestinationFree,       // missing, or a file that may be replaced
+  kDestinationIsSource,   // the source itself, under whatever spelling or link
+  kDestinationProtected,  // marked read-only (on POSIX: no write permission
+                          // for anyone, so root is refused as well)
+};
 
-/// True when `path` names an existing entry that is marked read-only (on
-/// POSIX: no write permission for anyone, so root is refused as well).
-bool isWriteProtected(const std::string& path);
+/// What stands at `destination` of a copy from `source`, found with as few
+/// looks as possible: mostly the destination is missing.
+DestinationState inspectDestination(const std::string& source,
+                                    const std::string& destination);
 
 /// Copies `source` byte for byte into `target`, which is created or
 /// truncated, and closes both. kTransferFailed covers a failed read, write

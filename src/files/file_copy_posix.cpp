@@ -69,17 +69,17 @@ bool isReadableFile(const std::string& path) {
   return isFile;
 }
 
-bool isSameFile(const std::string& first, const std::string& second) {
-  struct stat a, b;
-  // The second path, a copy's destination, is mostly missing: look there first.
-  return stat(second.c_str(), &b) == 0 && stat(first.c_str(), &a) == 0 &&
-         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-bool isWriteProtected(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0 &&
-         (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+DestinationState inspectDestination(const std::string& source,
+                                    const std::string& destination) {
+  struct stat target, origin;
+  if (stat(destination.c_str(), &target) != 0)
+    return kDestinationFree;
+  if (stat(source.c_str(), &origin) == 0 && origin.st_dev == target.st_dev &&
+      origin.st_ino == target.st_ino) {
+    return kDestinationIsSource;
+  }
+  bool writable = (target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+  return writable ? kDestinationFree : kDestinationProtected;
 }
 
 CopyOutcome copyToNewFile(const std::string& source,

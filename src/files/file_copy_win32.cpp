@@ -36,6 +36,14 @@ bool copyContent(HANDLE in, HANDLE out) {
   }
 }
 
+bool isSameFile(const std::string& first, const std::string& second) {
+  BY_HANDLE_FILE_INFORMATION a, b;
+  return identify(first, &a) && identify(second, &b) &&
+         a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+         a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
 }  // namespace
 
 bool isReadableFile(const std::string& path) {
@@ -50,18 +58,15 @@ bool isReadableFile(const std::string& path) {
   return true;
 }
 
-bool isSameFile(const std::string& first, const std::string& second) {
-  BY_HANDLE_FILE_INFORMATION a, b;
-  return identify(first, &a) && identify(second, &b) &&
-         a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-         a.nFileIndexHigh == b.nFileIndexHigh &&
-         a.nFileIndexLow == b.nFileIndexLow;
-}
-
-bool isWriteProtected(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES &&
-         (attributes & FILE_ATTRIBUTE_READONLY);
+DestinationState inspectDestination(const std::string& source,
+                                    const std::string& destination) {
+  DWORD attributes = GetFileAttributesA(destination.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return kDestinationFree;
+  if (isSameFile(source, destination))
+    return kDestinationIsSource;
+  return (attributes & FILE_ATTRIBUTE_READONLY) ? kDestinationProtected
+                                                : kDestinationFree;
 }
 
 CopyOutcome copyToNewFile(const std::string& source,
