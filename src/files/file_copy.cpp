@@ -18,17 +18,18 @@ bool fileExists(const std::string& path) {
   return isReadableFile(path);
 }
 
+// A missing source is no copy and reports nothing; copyToNewFile tells it
+// from the one open of the source, which an install makes for every file.
 bool copyFile(const std::string& source, const std::string& destination) {
-  if (!fileExists(source))
-    return false;
   DestinationState state = inspectDestination(source, destination);
   // Writing the destination would truncate the source it is.
   if (state == kDestinationIsSource)
-    return true;
+    return fileExists(source);
   // Replacing by rename would get past a read-only file; refuse it as
   // opening it for writing would.
   if (state == kDestinationProtected) {
-    reportFailure("\nFailed to write to ", destination);
+    if (fileExists(source))
+      reportFailure("\nFailed to write to ", destination);
     return false;
   }
   // Beside the destination, so the rename stays within one file system,
@@ -37,6 +38,8 @@ bool copyFile(const std::string& source, const std::string& destination) {
   std::string temporary = destination.substr(0, destination.find_last_of("/\\") + 1) +
                           ".drav-tmp-" + std::to_string(currentProcessId());
   CopyOutcome outcome = copyToNewFile(source, temporary);
+  if (outcome == kSourceMissing)
+    return false;
   if (outcome == kCopied && !replaceFile(temporary, destination))
     outcome = kTargetUnwritable;
   if (outcome == kCopied)

@@ -8,6 +8,7 @@
 
 enum CopyOutcome {
   kCopied,
+  kSourceMissing,  // missing, a folder, or not readable: nothing to report
   kSourceUnreadable,
   kTargetUnwritable,
   kTransferFailed,
@@ -30,8 +31,10 @@ DestinationState inspectDestination(const std::string& source,
                                     const std::string& destination);
 
 /// Copies `source` byte for byte into `target`, which is created or
-/// truncated, and closes both. kTransferFailed covers a failed read, write
-/// or close after both files were opened.
+/// truncated, and closes both. The source is opened first: when it is no
+/// readable file (kSourceMissing) no target is created. kSourceUnreadable is
+/// a file that exists but refuses to be opened; kTransferFailed covers a
+/// failed read, write or close after both files were opened.
 CopyOutcome copyToNewFile(const std::string& source, const std::string& target);
 
 /// Removes the file `path` if it exists.

@@ -43,17 +43,23 @@ bool copyByReadWrite(int in, int out) {
   }
 }
 
-bool copyContent(int in, int out) {
+/// Copies `in`, which holds `size` bytes by its last look, to `out`.
+bool copyContent(int in, int out, off_t size) {
   // The kernel copies without a trip through user space. Where it can't
-  // (another file system, an old kernel), or where it stops early, the
-  // read/write loop goes on from the same positions; a real write error
-  // shows there again.
-  for (;;) {
-    ssize_t copied = copy_file_range(in, NULL, out, NULL, 1 << 30, 0);
-    if (copied > 0 || (copied < 0 && errno == EINTR))
+  // (another file system, an old kernel), where it stops early, or for a
+  // file that tells no size (some special files), the read/write loop goes
+  // on from the same positions to the end; a real write error shows there
+  // again.
+  off_t left = size;
+  while (left > 0) {
+    ssize_t copied = copy_file_range(in, NULL, out, NULL, static_cast<size_t>(left), 0);
+    if (copied < 0 && errno == EINTR)
       continue;
-    return copyByReadWrite(in, out);
+    if (copied <= 0)
+      return copyByReadWrite(in, out);
+    left -= copied;
   }
+  return size > 0 || copyByReadWrite(in, out);
 }
 
 }  // namespace
@@ -86,13 +92,19 @@ CopyOutcome copyToNewFile(const std::string& source,
                           const std::string& target) {
   int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0)
-    return kSourceUnreadable;
+    return kSourceMissing;
+  // A folder opens for reading like a file.
+  struct stat info;
+  if (fstat(in, &info) != 0 || S_ISDIR(info.st_mode)) {
+    close(in);
+    return kSourceMissing;
+  }
   int out = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (out < 0) {
     close(in);
     return kTargetUnwritable;
   }
-  bool copied = copyContent(in, out);
+  bool copied = copyContent(in, out, info.st_size);
   close(in);
   // Some file systems report a failed write only at the close.
   if (close(out) != 0)

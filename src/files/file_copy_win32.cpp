@@ -71,6 +71,8 @@ DestinationState inspectDestination(const std::string& source,
 
 CopyOutcome copyToNewFile(const std::string& source,
                           const std::string& target) {
+  if (!isReadableFile(source))
+    return kSourceMissing;
   HANDLE in = CreateFileA(source.c_str(), GENERIC_READ, kShareAll, NULL,
                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
   if (in == INVALID_HANDLE_VALUE)

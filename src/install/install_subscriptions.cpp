@@ -75,12 +75,13 @@ void cWorkshop::installSubscriptions() {
 }
 
 bool cWorkshop::installItemFolder(const std::string& folder, PublishedFileId_t itemId) {
-  if (!folderExists(folder)) {
+  // A folder that can't be listed is missing, a file, or unreadable: none
+  // of them can be installed.
+  std::vector<std::string> names;
+  if (!listFiles(folder, &names)) {
     std::cout << red << "\nThe path for asset: " << itemId << " does not exist!.";
     return false;
   }
-  std::vector<std::string> names;
-  listFiles(folder, &names);
   for (const std::string& name : names) {
     AssetType type = detectAssetType(name);
     if (type == Unrecognised && isProgramFile(name)) {
