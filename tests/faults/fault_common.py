@@ -53,8 +53,8 @@ def parse_args(description):
     parser.add_argument("--tool", required=True, help="the drav-workshop executable")
     parser.add_argument("--localsteam", required=True,
                         help="the drav-localsteam executable")
-    parser.add_argument("--seed", type=int, default=1,
-                        help="seed of the random choices")
+    parser.add_argument("--draw", type=int, default=1,
+                        help="number that starts the random choices")
     parser.add_argument("--keep", action="store_true",
                         help="keep the temporary folders, for inspection")
     args = parser.parse_args()
@@ -284,19 +284,19 @@ def write(path, data):
 
 def main(description, cases):
     """Runs each (name, function(args, rng)) and reports; exit 1 on any
-    failure. Each case gets its own generator from the seed, so one case
+    failure. Each case gets its own generator from that number, so one case
     can be rerun alone with the same draws."""
     args = parse_args(description)
     failed = 0
     for name, case in cases:
-        rng = random.Random("%d/%s" % (args.seed, name))
+        rng = random.Random("%d/%s" % (args.draw, name))
         started = time.monotonic()
         try:
             case(args, rng)
         except Failure as failure:
             failed += 1
-            print("FAILED  %s (seed %d)\n%s\n" % (
-                name, args.seed, "\n".join("    " + line for line in
+            print("FAILED  %s (draw %d)\n%s\n" % (
+                name, args.draw, "\n".join("    " + line for line in
                                            str(failure).splitlines())))
         else:
             print("ok      %s (%.1fs)" % (name, time.monotonic() - started))
