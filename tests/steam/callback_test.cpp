@@ -1,18 +1,13 @@
-// The binding templates: which call a CCallResult answers, how both
-// templates register and unregister, and that their members run only
-// inside SteamAPI_RunCallbacks.
-#include <chrono>
-#include <memory>
+// The binding templates: which call a CCallResult answers and how both
+// templates register and unregister. That members run only inside
+// SteamAPI_RunCallbacks is the service's delivery test (local_steam_test).
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "steam/local_store.h"
 #include "steam/recording_backend.h"
 #include "steam/steam_callback.h"
-#include "test_util.h"
 
 namespace {
 
@@ -22,21 +17,15 @@ class cOwner {
  public:
   void onCreateItemResult(CreateItemResult_t* result, bool ioFailure) {
     results.push_back(result);
-    if (result)
-      copies.push_back(*result);  // the record lives only during the call
     failures.push_back(ioFailure);
-    ranInsidePump.push_back(pumping);
     if (rebindTo)
       call->Set(rebindTo, this, &cOwner::onCreateItemResult);
   }
   void onDownloadItemResult(DownloadItemResult_t* result) { downloads.push_back(result); }
 
   std::vector<CreateItemResult_t*> results;
-  std::vector<CreateItemResult_t> copies;
   std::vector<bool> failures;
-  std::vector<bool> ranInsidePump;
   std::vector<DownloadItemResult_t*> downloads;
-  bool pumping = false;
   SteamAPICall_t rebindTo = 0;
   CCallResult<cOwner, CreateItemResult_t>* call = nullptr;
 };
@@ -149,36 +138,6 @@ TEST_F(BindingTest, CallbackWithoutObjectNeverRegisters) {
     EXPECT_EQ(CCallbackBase::k_ECallbackFlagsGameServer, serverSide.m_nCallbackFlags);
   }
   EXPECT_TRUE(backend_.calls.empty());
-}
-
-TEST(BindingDelivery, MembersRunOnlyInsideRunCallbacks) {
-  ScopedTempDir temp;
-  cLocalStore store(temp.file("store"));
-  ASSERT_TRUE(store.create(1001));
-  std::unique_ptr<cSteamBackend> steam(newLocalSteam(store.folder()));
-  cScopedBackend scope(steam.get());
-  ASSERT_TRUE(SteamAPI_Init());
-
-  cOwner owner;
-  CCallResult<cOwner, CreateItemResult_t> call;
-  SteamAPICall_t handle = SteamUGC()->CreateItem(toolAppId(), k_EWorkshopFileTypeCommunity);
-  ASSERT_NE(k_uAPICallInvalid, handle);
-  call.Set(handle, &owner, &cOwner::onCreateItemResult);
-  std::this_thread::sleep_for(std::chrono::milliseconds(40));  // past the latency
-  EXPECT_TRUE(owner.results.empty());
-
-  auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (owner.results.empty() && std::chrono::steady_clock::now() < giveUp) {
-    owner.pumping = true;
-    SteamAPI_RunCallbacks();
-    owner.pumping = false;
-  }
-  ASSERT_EQ(1u, owner.results.size());
-  EXPECT_TRUE(owner.ranInsidePump[0]);
-  ASSERT_EQ(1u, owner.copies.size());
-  EXPECT_EQ(k_EResultOK, owner.copies[0].m_eResult);
-  EXPECT_FALSE(call.IsActive());
-  SteamAPI_Shutdown();
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // files are read without failing hard.
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -67,39 +66,6 @@ TEST_F(LocalStoreTest, CreateWritesDefaultsOnce) {
   EXPECT_FALSE(cLocalStore(temp_.file("elsewhere")).exists());
 }
 
-TEST_F(LocalStoreTest, SettingsSurviveReopening) {
-  cStoreSettings settings;
-  ASSERT_TRUE(store_.readSettings(&settings));
-  settings.userOn = false;
-  settings.legalAccepted = false;
-  settings.noise = true;
-  settings.latencyMs = 5;
-  settings.nextId = UINT64_MAX;
-  settings.richPresence["status"] = "DRAV (Workshop)";
-  cStoreFault fault;
-  fault.kind = cStoreFault::kIoFail;
-  fault.count = 3;
-  settings.faults["submit"] = fault;
-  fault.kind = cStoreFault::kCode;
-  fault.code = 25;
-  settings.faults["create"] = fault;
-  ASSERT_TRUE(store_.writeSettings(settings));
-
-  cStoreSettings read;
-  ASSERT_TRUE(cLocalStore(temp_.file("store")).readSettings(&read));
-  EXPECT_FALSE(read.userOn);
-  EXPECT_FALSE(read.legalAccepted);
-  EXPECT_TRUE(read.noise);
-  EXPECT_EQ(5u, read.latencyMs);
-  EXPECT_EQ(UINT64_MAX, read.nextId);
-  EXPECT_EQ("DRAV (Workshop)", read.richPresence["status"]);
-  ASSERT_EQ(2u, read.faults.size());
-  EXPECT_EQ(cStoreFault::kIoFail, read.faults["submit"].kind);
-  EXPECT_EQ(3u, read.faults["submit"].count);
-  EXPECT_EQ(cStoreFault::kCode, read.faults["create"].kind);
-  EXPECT_EQ(25, read.faults["create"].code);
-}
-
 TEST_F(LocalStoreTest, ItemRoundTripWithHugeIdAndOddText) {
   cStoreItem item;
   item.id = UINT64_MAX - 1;
@@ -153,24 +119,6 @@ TEST_F(LocalStoreTest, DamagedFilesReadAsFailureOrDefaults) {
   EXPECT_FALSE(store_.readSubscriptions(&ids));
 }
 
-TEST_F(LocalStoreTest, OwnerIndexHoldsOnlyThatOwnersItems) {
-  for (uint32_t owner : {42u, 7u, 42u}) {
-    cStoreItem item;
-    item.owner = owner;
-    item.app = 480;
-    ASSERT_TRUE(store_.allocateId(&item.id));
-    ASSERT_TRUE(store_.writeItem(item));
-  }
-  std::vector<cOwnerEntry> entries;
-  ASSERT_TRUE(store_.ownerItems(42, &entries));
-  ASSERT_EQ(2u, entries.size());
-  EXPECT_EQ(1000000u, entries[0].id);
-  EXPECT_EQ(1000002u, entries[1].id);
-  EXPECT_FALSE(entries[0].hasContent);
-  ASSERT_TRUE(store_.ownerItems(99, &entries));
-  EXPECT_TRUE(entries.empty());
-}
-
 TEST_F(LocalStoreTest, AllocateIdSkipsItemsThatExist) {
   cStoreItem item;
   item.id = 1000000;
@@ -204,30 +152,6 @@ TEST_F(LocalStoreTest, ChangesLeaveNoTemporaryFilesOrOldContent) {
     EXPECT_NE("content-1", name);
   }
   EXPECT_EQ("a", readFile(joinPath(store_.cacheFolder(item.id), "a.txt")));
-}
-
-TEST_F(LocalStoreTest, LockKeepsConcurrentChangesWhole) {
-  // Two writers, each with its own store object and lock handle, as two
-  // processes have; without the lock, subscriptions would get lost.
-  std::vector<PublishedFileId_t> ids[2];
-  for (PublishedFileId_t id = 1; id <= 200; ++id)
-    ids[id % 2].push_back(id);
-  auto subscribeAll = [&](int half) {
-    cLocalStore store(temp_.file("store"));
-    for (PublishedFileId_t id : ids[half]) {
-      cStoreLock lock(store.folder());
-      EXPECT_TRUE(lock.held());
-      EXPECT_TRUE(store.subscribe({id}));
-    }
-  };
-  std::thread first(subscribeAll, 0), second(subscribeAll, 1);
-  first.join();
-  second.join();
-  std::vector<PublishedFileId_t> subscribed;
-  ASSERT_TRUE(store_.readSubscriptions(&subscribed));
-  EXPECT_EQ(200u, subscribed.size());
-  for (PublishedFileId_t id = 1; id <= 200; ++id)
-    EXPECT_TRUE(store_.isSubscribed(id)) << id;
 }
 
 }  // namespace

@@ -101,13 +101,10 @@ TEST_F(LocalSteamToolTest, InitPublishShowAndList) {
 }
 
 TEST_F(LocalSteamToolTest, BadInputExitsTwoWithOneLine) {
-  std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
-      {"show", {"1000000"}},  // no store yet
-  };
   cRun noStore = run("show", {"1000000"});
   EXPECT_EQ(2, noStore.status);
   ASSERT_EQ(0, run("init").status);
-  cases = {
+  std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
       {"frobnicate", {}},
       {"show", {"1000000"}},
       {"show", {"12x"}},
@@ -133,17 +130,23 @@ TEST_F(LocalSteamToolTest, BadInputExitsTwoWithOneLine) {
   }
 }
 
-TEST_F(LocalSteamToolTest, SettingsAndFaultsReachTheService) {
+// How the service acts on each setting and fault is the service's own test;
+// here the tool's verbs must land in the store and come back from status.
+TEST_F(LocalSteamToolTest, SetAndFaultShowInStatus) {
   ASSERT_EQ(0, run("init").status);
-  for (auto setting : std::vector<std::vector<std::string>>{{"user", "off"}, {"workshop", "off"},
-                                                            {"latency", "5"}, {"legal", "pending"},
-                                                            {"noise", "on"}, {"next-id", "77"}})
+  for (auto setting : std::vector<std::vector<std::string>>{
+           {"client", "stopped"}, {"user", "off"}, {"workshop", "off"}, {"latency", "5"},
+           {"legal", "pending"}, {"noise", "on"}, {"next-id", "77"}})
     ASSERT_EQ(0, run("set", setting).status) << setting[0];
   ASSERT_EQ(0, run("fault", {"query", "16", "2"}).status);
   ASSERT_EQ(0, run("fault", {"download", "iofail"}).status);
+  cStoreSettings settings;
+  ASSERT_TRUE(store_.readSettings(&settings));
+  settings.richPresence["status"] = "DRAV (Workshop)";
+  ASSERT_TRUE(store_.writeSettings(settings));
 
   json status = runJson("status");
-  EXPECT_EQ("running", status.value("client", ""));
+  EXPECT_EQ("stopped", status.value("client", ""));
   EXPECT_EQ("off", status.value("user", ""));
   EXPECT_EQ("off", status.value("workshop", ""));
   EXPECT_EQ(5u, status.value("latency", 0u));
@@ -153,19 +156,10 @@ TEST_F(LocalSteamToolTest, SettingsAndFaultsReachTheService) {
   EXPECT_EQ(json::parse(R"({"query": {"outcome": 16, "count": 2},
                             "download": {"outcome": "iofail", "count": 1}})"),
             status["faults"]);
-
-  std::unique_ptr<cSteamBackend> steam(newLocalSteam(store_.folder()));
-  ASSERT_TRUE(steam->init());
-  EXPECT_EQ(nullptr, steam->user());
-  EXPECT_EQ(nullptr, steam->ugc());
-  EXPECT_TRUE(steam->friends()->SetRichPresence("status", "DRAV (Workshop)"));
-  steam->shutdown();
-  EXPECT_EQ("DRAV (Workshop)", runJson("status")["richPresence"].value("status", ""));
+  EXPECT_EQ("DRAV (Workshop)", status["richPresence"].value("status", ""));
 
   ASSERT_EQ(0, run("fault", {"query", "16", "0"}).status);
   EXPECT_EQ(0u, runJson("status")["faults"].count("query"));
-  ASSERT_EQ(0, run("set", {"client", "stopped"}).status);
-  EXPECT_FALSE(steam->init());
 }
 
 TEST_F(LocalSteamToolTest, SubscribeInstallBreakAndUninstall) {
