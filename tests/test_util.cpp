@@ -1,9 +1,12 @@
 #include "test_util.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
+
+#include "files/directory.h"
 
 namespace fs = std::filesystem;
 
@@ -45,4 +48,11 @@ std::string readFile(const std::string& path) {
   std::ostringstream content;
   content << in.rdbuf();
   return content.str();
+}
+
+std::vector<std::string> sortedFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  listFiles(folder, &names);
+  std::sort(names.begin(), names.end());
+  return names;
 }

@@ -22,7 +22,6 @@ void cWorkshop::mainMenu() {
     queryPublishedItems();
   } else if (choice == "3") {
     installSubscriptions();
-    actionDone = true;
   } else if (choice == "4") {
     openFolder(workshopPath);
     actionDone = true;

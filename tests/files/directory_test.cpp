@@ -12,13 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> sortedFiles(const std::string& folder) {
-  std::vector<std::string> names;
-  listFiles(folder, &names);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 void makeReadOnly(const std::string& path) {
   fs::permissions(path, fs::perms::owner_write | fs::perms::group_write |
                             fs::perms::others_write,

@@ -23,13 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> sortedFiles(const std::string& folder) {
-  std::vector<std::string> names;
-  listFiles(folder, &names);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 /// Runs `check` in a child process and returns its exit code, or -1 when
 /// it did not exit normally.
 int exitCodeOfChild(const std::function<int()>& check) {

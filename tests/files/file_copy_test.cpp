@@ -31,13 +31,6 @@ class CapturedOutput {
   std::streambuf* saved_;
 };
 
-std::vector<std::string> sortedFiles(const std::string& folder) {
-  std::vector<std::string> names;
-  listFiles(folder, &names);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::string allByteValues() {
   std::string bytes;
   for (int value = 0; value < 256; ++value)
