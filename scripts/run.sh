@@ -22,12 +22,9 @@ store=$demo/store
 game=$demo/game
 localsteam=$root/build/drav-localsteam
 
-# The control tool prints the new id as a bare number or as {"id": N}.
+# The control tool prints the new item's id alone.
 publish() {
-  "$localsteam" publish "$store" "$@" | python3 -c '
-import json, sys
-value = json.load(sys.stdin)
-print(int(value["id"] if isinstance(value, dict) else value))'
+  "$localsteam" publish "$store" "$@"
 }
 
 # publishAsset OWNER KIND TITLE FILE...: an item as the tool itself would

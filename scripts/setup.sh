@@ -6,12 +6,13 @@
 #
 #   linux    compiler, CMake, GoogleTest sources, JSON headers, Python
 #   tests    npm, which fetches the Steam libraries for the real-library test
-#   windows  the MinGW-w64 cross-compilers and Wine
+#   windows  the MinGW-w64 cross-compilers and Wine, 64- and 32-bit (the
+#            i386 architecture is added to dpkg when it is missing)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 linuxPackages=(cmake g++ make python3 libgtest-dev googletest nlohmann-json3-dev)
-windowsPackages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64)
+windowsPackages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 wine32:i386)
 
 isInstalled() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q ' installed$'
@@ -59,7 +60,20 @@ if [ "$(id -u)" -ne 0 ]; then
   command -v sudo >/dev/null 2>&1 || fail "run as root to install: ${missing[*]}"
   asRoot=(sudo -n)
 fi
+# 32-bit Wine comes from the i386 architecture, which a fresh machine lacks;
+# apt-get update below then fetches its package lists.
+enableI386() {
+  local package
+  for package in "${missing[@]}"; do
+    case $package in *:i386) ;; *) continue ;; esac
+    dpkg --print-foreign-architectures | grep -qx i386 ||
+      "${asRoot[@]}" dpkg --add-architecture i386
+    return 0
+  done
+}
+
 say "setup: installing ${missing[*]}"
+enableI386
 quietly "$root/.cache/setup/apt-update.log" "${asRoot[@]}" apt-get update
 quietly "$root/.cache/setup/apt-install.log" "${asRoot[@]}" \
   env DEBIAN_FRONTEND=noninteractive \
