@@ -83,7 +83,7 @@ def staging(args, rng):
         content = os.path.join(levels, "big.tmx")
         fc.write(content, BIG)
         fc.write(os.path.join(levels, "big.png"), fc.read(fc.PREVIEW))
-        fc.write(os.path.join(setup.staging(), "big.tmx"), b"stale")
+        fc.write(os.path.join(setup.game, fc.STAGING, "big.tmx"), b"stale")
 
         run = setup.run(fc.lines("1", "1", "Big map", content,
                                  "2", "0", content, "n", "wider", "x"),
@@ -98,7 +98,7 @@ def staging(args, rng):
         expect_output(run, fc.BANNER + fc.menu(setup.game) +
                       "Creating new workshop item...\n"
                       "\nWorkshop item successfully created!\n(workshop item: %s)\n"
-                      "\nWhat kind of asset is it?" % new + fc.TYPE_MENU + "\n/>"
+                      % new + fc.TYPE_MENU +
                       "\n\nWhat is the name of your item?\n/>" + rule + failed +
                       fc.menu(setup.game) +
                       "\nTalking to Steam Workshop...\n"
