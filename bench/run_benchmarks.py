@@ -11,6 +11,7 @@ is 1 when a figure misses its target. Linux only; standard library only.
 Fixtures live under BUILD/bench/; the large ones (the 1 GiB file, the store
 of 10,000 cached items, the store of 100,000 items) are kept between runs
 and rebuilt only when their recipe changes. Building them is not timed.
+Stores are made by the control tool (tests/harness.py), never written here.
 """
 
 import argparse

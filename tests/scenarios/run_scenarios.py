@@ -99,6 +99,7 @@ class Dialogue:
         self.output = []        # text pieces; placeholders not yet expanded
         self.answers = []       # text pieces with their line breaks
         self.ended = False      # the input ended at a prompt
+        self.unread = False     # answers that no prompt reads have come
 
 
 def parse_steps(lines, path):
@@ -139,6 +140,7 @@ def parse_dialogue(lines, path):
         where = "%s:%d" % (path, line_no)
         if line.startswith("@unread "):
             add_answer(dialogue, line[len("@unread "):], where)
+            dialogue.unread = True
             continue
         match = MARK.match(line)
         if not match:
@@ -157,8 +159,10 @@ def parse_dialogue(lines, path):
 
 
 def prompt_rest(dialogue, rest, where):
-    """Takes the answer after a prompt; the output's text that follows the
-    prompt ("" when the answer's line break is the output's own)."""
+    """Takes the answer after a prompt; the line break of the output that
+    ends the prompt's line ("" when the output goes on after the prompt)."""
+    if dialogue.unread:
+        raise ScenarioError("%s: a prompt after @unread" % where)
     if rest and not rest.startswith(" "):
         raise ScenarioError("%s: a blank separates the prompt from the answer" % where)
     answer = rest[1:]
@@ -367,7 +371,8 @@ class Runner:
                 shutil.copyfile(host[0], host[1])
         elif verb == "readonly":
             # No write permission for anyone: read-only to Windows as well.
-            os.chmod(host[0], os.stat(host[0]).st_mode & ~0o222)
+            for path in host:
+                os.chmod(path, os.stat(path).st_mode & ~0o222)
         elif verb == "env":
             name, _, value = args[0].partition("=")
             sandbox.env[name] = places.expand(value)
