@@ -1,7 +1,6 @@
-"""What the fault-injection scripts share: a fresh set-up like the scenario
-tests' (a working folder, a game folder, a local workshop store, fake
-openers), running the real tool on scripted input, and the checks that hold
-after every run whatever was injected. Standard library only; Linux only.
+"""What the fault-injection scripts share: the harness's sandbox with the
+workshop path stored, a whole session, and the checks that hold after every
+run whatever was injected. Standard library only; Linux only.
 """
 
 import argparse
@@ -14,7 +13,9 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.dirname(HERE))
 import harness  # noqa: E402
-from harness import BANNER, COMPLETED, PROMPT, STAGING, TYPE_MENU, kill_group, menu, tree  # noqa: E402,F401
+# The scripts reach the harness's texts and helpers through this module.
+from harness import (BANNER, COMPLETED, PROMPT, STAGING, TYPE_MENU,  # noqa: E402,F401
+                     kill_group, menu, tree)
 
 PREVIEW = os.path.join(HERE, "..", "scenarios", "data", "preview_a.png")
 lines = harness.answers
@@ -40,7 +41,7 @@ def parse_args(description):
     return parser.parse_args()
 
 
-def Setup(args, name):
+def sandbox(args, name):
     """A sandbox whose path file names its game folder."""
     return harness.Sandbox(harness.Programs(args.tool, args.localsteam), path_file=True,
                            keep=args.keep, prefix="drav-fault-%s-" % name)
