@@ -252,8 +252,10 @@ def short_json(value):
 
 def run_json_check(document, check, places):
     """One line: PATH = JSON, or #PATH = N for a length."""
-    count, path, operand = re.fullmatch(
-        r"(#?)((?:[^\s\[=]|\[[^\]]*\])*)\s*=\s*(.*)", check).groups()
+    match = re.fullmatch(r"(#?)((?:[^\s\[=]|\[[^\]]*\])*)\s*=\s*(.*)", check)
+    if not match:
+        raise ScenarioError("bad check %r" % check)
+    count, path, operand = match.groups()
     value = json_select(document, path) if path else document
     if count:
         value = len(value)
@@ -276,6 +278,8 @@ class Runner:
     def run(self, path):
         setup, dialogues, after = parse_scenario(path)
         only = [step.words[1:] for step in setup if step.words[0] == "only"]
+        if only and only[0] not in (["posix"], ["windows"]):
+            raise ScenarioError("%s: only posix|windows" % path)
         if only and (only[0] == ["windows"]) != self.programs.windows:
             return "skipped", ""
         store = [step.words[1:] for step in setup if step.words[0] == "store"]
@@ -332,9 +336,8 @@ class Runner:
                 break
         if not report:
             return "passed", "%.1fs" % run.elapsed
-        report.append("standard error (last lines):\n" + run.err_tail())
-        if self.keep:
-            report.append("kept: %s" % sandbox.root)
+        if run.err.strip():
+            report.append("standard error (last lines):\n" + run.err_tail())
         return "failed", "\n".join(report)
 
     def localsteam(self, step, places, sandbox):
