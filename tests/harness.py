@@ -131,24 +131,35 @@ class Sandbox:
             handle.write(os.fsencode(self.seen(path)))
 
     def localsteam(self, *words):
-        """Runs the control tool; its output, stripped."""
-        run = self.run(b"", 60, program=self.programs.localsteam, args=words)
-        if run.code != 0:
-            raise HarnessError("drav-localsteam %s exited %s: %s" % (
-                " ".join(words), run.code, run.err.decode("utf-8", "replace").strip()))
-        return run.text().strip()
+        """Runs the control tool; its output, stripped. The output goes to
+        files, as in `start`, but the call is leaner: stores of many items
+        are made by one call per item."""
+        command = self.programs.command(self.programs.localsteam, words)
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            try:
+                code = subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out,
+                                      stderr=err, cwd=self.cwd, env=self.env,
+                                      timeout=60).returncode
+            except subprocess.TimeoutExpired:
+                code = "killed after 60 s"
+            out.seek(0)
+            err.seek(0)
+            if code != 0:
+                raise HarnessError("drav-localsteam %s exited %s: %s" % (
+                    " ".join(words), code, err.read().decode("utf-8", "replace").strip()))
+            return out.read().decode("utf-8", "replace").strip()
 
     def publish(self, title, path, *extra):
         return self.localsteam("publish", self.seen(self.store), "--title", title,
                                *extra, self.seen(path))
 
-    def start(self, stdin, preexec_fn=None, program=None, args=()):
+    def start(self, stdin, preexec_fn=None, program=None):
         """Starts the tool (or `program`) with `stdin` as its whole input.
         Output goes to files, not pipes: a helper process that the program
         leaves behind (Wine's server) may hold them open long after."""
         out_file, err_file = tempfile.TemporaryFile(), tempfile.TemporaryFile()
         process = subprocess.Popen(
-            self.programs.command(program or self.programs.tool, args),
+            self.programs.command(program or self.programs.tool),
             stdin=subprocess.PIPE, stdout=out_file, stderr=err_file, cwd=self.cwd,
             env=self.env, start_new_session=True, preexec_fn=preexec_fn)
         feeder = threading.Thread(target=feed, args=(process.stdin, stdin))
@@ -174,8 +185,8 @@ class Sandbox:
             out = out.replace(b"\r\n", b"\n")
         return Run(code, out, err, elapsed)
 
-    def run(self, stdin, timeout=20.0, preexec_fn=None, program=None, args=()):
-        return self.finish(self.start(stdin, preexec_fn, program, args), timeout)
+    def run(self, stdin, timeout=20.0, preexec_fn=None, program=None):
+        return self.finish(self.start(stdin, preexec_fn, program), timeout)
 
 
 def answers(*lines):
