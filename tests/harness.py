@@ -94,8 +94,7 @@ class Sandbox:
             os.path.join(self.root, name) for name in ("cwd", "game", "store", "bin"))
         for folder in (self.cwd, self.game, self.bin):
             os.makedirs(folder, exist_ok=True)
-        self.opened_log = os.path.join(self.root, "opened.log")
-        make_fake_openers(self.bin, self.opened_log)
+        make_fake_openers(self.bin, os.path.join(self.root, "opened.log"))
         self.env = dict(os.environ)
         for name in ("DISPLAY", "WAYLAND_DISPLAY", "DRAV_LOCAL_STEAM"):
             self.env.pop(name, None)
