@@ -11,9 +11,11 @@ is 1 when a figure misses its target. Linux only; standard library only.
 Fixtures live under BUILD/bench/; the large ones (the 1 GiB file, the store
 of 10,000 cached items, the store of 100,000 items) are kept between runs
 and rebuilt only when their recipe changes. Building them is not timed.
+Stores are made by the control tool (tests/harness.py), never written here.
 """
 
 import argparse
+import concurrent.futures
 import contextlib
 import json
 import os
@@ -24,10 +26,11 @@ import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests"))
+import harness  # noqa: E402
 BASELINE_FILE = os.path.join(HERE, "baseline.json")
 FIGURES = ("copy", "install", "waiting", "startup", "query")
 
-APP_ID = 480  # the tool's app id in a default build
 USER = 1001  # the store's own account: "you"
 COPY_BYTES = 1 << 30
 INSTALL_ITEMS = 10000
@@ -61,14 +64,6 @@ def say(text):
 
 
 # --- Processes
-
-def tool_env(store):
-    env = dict(os.environ, DRAV_LOCAL_STEAM=store)
-    # No desktop: the pickers read typed paths.
-    for name in ("DISPLAY", "WAYLAND_DISPLAY"):
-        env.pop(name, None)
-    return env
-
 
 def wait_child(process):
     """Reaps the child; its exit code and resource usage."""
@@ -167,46 +162,32 @@ def median(values):
     return statistics.median(values)
 
 
-# --- Stores, written in the layout of src/steam/local_store.h
+# --- Stores, made by the control tool
 
-class Store:
-    def __init__(self, localsteam, folder):
-        self.localsteam = localsteam
-        self.folder = folder
+def sandbox(bench, root, fresh=True):
+    """The harness's sandbox in `root`: a store (made when `fresh`, with
+    the user's account and no latency) and a working folder whose path file
+    names an empty game folder."""
+    box = harness.Sandbox(bench.programs, root=root, path_file=True,
+                          store_args=["--account", str(USER)] if fresh else None)
+    if fresh:
+        box.localsteam("set", box.store, "latency", "0")
+    return box
 
-    def ctl(self, *args):
-        result = subprocess.run([self.localsteam, args[0], self.folder] + list(args[1:]),
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-        if result.returncode != 0:
-            raise BenchError("drav-localsteam %s: %s" % (args[0], result.stderr.strip()))
-        return result.stdout
 
-    def init(self, latency_ms):
-        self.ctl("init", "--account", str(USER))
-        self.ctl("set", "latency", str(latency_ms))
+def publish_all(box, items):
+    """Publishes items (title, owner, metadata, file) through the control
+    tool, two at a time; their ids, in order."""
+    def one(item):
+        title, owner, metadata, path = item
+        try:
+            return box.localsteam("publish", box.store, "--title", title, "--owner",
+                                  str(owner), "--metadata", metadata, path)
+        except harness.HarnessError as error:
+            raise BenchError(str(error))
 
-    def write_items(self, items):
-        """Writes items (id, owner, created, title, metadata, file name,
-        content) with one content file each, then the owners' indexes; far
-        faster than a control-tool process per item."""
-        owners = {}
-        for item_id, owner, created, title, metadata, name, content in items:
-            folder = os.path.join(self.folder, "items", str(item_id))
-            os.makedirs(os.path.join(folder, "content-1"))
-            with open(os.path.join(folder, "content-1", name), "wb") as out:
-                out.write(content)
-            record = {"id": item_id, "owner": owner, "app": APP_ID, "title": title,
-                      "description": "", "metadata": metadata, "tags": [],
-                      "visibility": 0, "preview": "", "contentVersion": 1,
-                      "changeNotes": [], "created": created, "updated": created}
-            with open(os.path.join(folder, "item.json"), "w") as out:
-                json.dump(record, out)
-            owners.setdefault(owner, []).append(
-                {"id": item_id, "created": created, "app": APP_ID, "content": True})
-        for owner, entries in owners.items():
-            with open(os.path.join(self.folder, "owners", "%d.json" % owner), "w") as out:
-                json.dump(entries, out)
-        self.ctl("set", "next-id", str(max(item[0] for item in items) + 1))
+    with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
+        return list(pool.map(one, items, chunksize=64))
 
 
 class Fixture:
@@ -233,15 +214,14 @@ class Fixture:
             stamp.write(self.recipe)
 
 
-def tool_folders(root):
-    """A working folder whose workshopPath.txt names an empty game folder."""
-    cwd = os.path.join(root, "cwd")
-    game = os.path.join(root, "game")
-    os.makedirs(cwd, exist_ok=True)
-    os.makedirs(game, exist_ok=True)
-    with open(os.path.join(cwd, "workshopPath.txt"), "w") as path_file:
-        path_file.write(game)
-    return cwd, game
+def made_in_memory(bench, fixture, make):
+    """Builds `fixture` by `make(root)` in memory, where each of its many
+    small writes costs less, then copies it into place."""
+    with bench.in_memory(os.path.basename(fixture.root)) as (root, _):
+        make(root)
+        fixture.start()
+        subprocess.run(["cp", "-a", root + "/.", fixture.root], check=True)
+    fixture.finish()
 
 
 # --- Figures
@@ -272,8 +252,9 @@ def show(value, unit):
 class Bench:
     def __init__(self, args):
         self.build = os.path.abspath(args.build)
-        self.tool = os.path.join(self.build, "drav-workshop")
-        self.localsteam = os.path.join(self.build, "drav-localsteam")
+        self.programs = harness.Programs(os.path.join(self.build, "drav-workshop"),
+                                         os.path.join(self.build, "drav-localsteam"))
+        self.tool = self.programs.tool
         self.copier = os.path.join(self.build, "drav-bench-copy")
         self.work = os.path.abspath(args.work or os.path.join(self.build, "bench"))
         self.runs = args.runs
@@ -337,33 +318,51 @@ class Bench:
 
     # Install: menu action 3 over 10,000 cached items against cp.
     def install(self):
+        files = self.install_store()
         # Store and game folders lie in memory, on one file system as a
         # Steam library and its game usually are.
         with self.in_memory("install") as (root, parent):
-            self.install_in(root)
+            shutil.copytree(os.path.join(self.work, "install", "store"),
+                            os.path.join(root, "store"), symlinks=True)
+            box = sandbox(self, root, fresh=False)
+            self.install_in(box, [(os.path.join(box.store, "cache", item, name), sub)
+                                  for item, name, sub in files])
         self.figures[-1].note += "; store and game folders in %s" % parent
 
-    def install_in(self, root):
-        say("install: building a store of %d cached items" % INSTALL_ITEMS)
-        store = Store(self.localsteam, os.path.join(root, "store"))
-        store.init(0)
-        files = []  # (cache file, game sub-folder)
-        items = []
-        for i in range(INSTALL_ITEMS):
-            kind, pattern, sub = INSTALL_KINDS[i % len(INSTALL_KINDS)]
-            item_id = 2000000 + i
-            name = pattern.format(i)
-            items.append((item_id, 3000 + i % 100, 1700000000 + i, "Item %d" % i,
-                          str(kind), name, os.urandom(INSTALL_FILE_BYTES)))
-            files.append((os.path.join(store.folder, "cache", str(item_id), name), sub))
-        store.write_items(items)
-        ids = [str(item[0]) for item in items]
-        store.ctl("subscribe", *ids)
-        store.ctl("install", *ids)
+    def install_store(self):
+        """The store of cached items, made once by the control tool; its
+        files as (item id, file name, game sub-folder)."""
+        fixture = Fixture(self.work, "install", {"items": INSTALL_ITEMS,
+                                                 "bytes": INSTALL_FILE_BYTES})
+        listing = os.path.join(fixture.root, "files.json")
 
-        env = tool_env(store.folder)
-        cwd = os.path.join(root, "cwd")
-        os.mkdir(cwd)
+        def make(root):
+            box = sandbox(self, root)
+            items, files = [], []
+            for i in range(INSTALL_ITEMS):
+                kind, pattern, sub = INSTALL_KINDS[i % len(INSTALL_KINDS)]
+                path = os.path.join(root, "src", str(i), pattern.format(i))
+                os.makedirs(os.path.dirname(path))
+                with open(path, "wb") as out:
+                    out.write(os.urandom(INSTALL_FILE_BYTES))
+                items.append(("Item %d" % i, 3000 + i % 100, str(kind), path))
+                files.append((pattern.format(i), sub))
+            ids = publish_all(box, items)
+            box.localsteam("subscribe", box.store, *ids)
+            box.localsteam("install", box.store, *ids)
+            shutil.rmtree(os.path.join(root, "src"))
+            with open(os.path.join(root, "files.json"), "w") as out:
+                json.dump([[item, name, sub] for item, (name, sub) in zip(ids, files)], out)
+
+        if not fixture.ready():
+            say("install: building a store of %d cached items" % INSTALL_ITEMS)
+            made_in_memory(self, fixture, make)
+        with open(listing) as listed:
+            return json.load(listed)
+
+    def install_in(self, box, files):
+        """`files`: (cache file, game sub-folder) of every item."""
+        root, env, cwd = box.root, box.env, box.cwd
         made = [0]
 
         def new_game():
@@ -372,8 +371,7 @@ class Bench:
             shutil.rmtree(os.path.join(root, "game%d" % (made[0] - 1)), ignore_errors=True)
             game = os.path.join(root, "game%d" % made[0])
             os.mkdir(game)
-            with open(os.path.join(cwd, "workshopPath.txt"), "w") as path_file:
-                path_file.write(game)
+            box.set_workshop_path(game)
             return game
 
         def destinations(game):
@@ -428,16 +426,14 @@ class Bench:
             self.waiting_in(root)
 
     def waiting_in(self, root):
-        store = Store(self.localsteam, os.path.join(root, "store"))
-        store.init(0)
-        cwd, game = tool_folders(root)
+        box = sandbox(self, root)
+        cwd, game, env = box.cwd, box.game, box.env
         os.makedirs(os.path.join(game, "Levels"))
         asset = os.path.join(game, "Levels", "bench.tmx")
         with open(asset, "w") as out:
             out.write("<map/>\n")
-        store.ctl("publish", "--title", "Bench map", "--metadata", "1", asset)
-        store.ctl("set", "latency", str(WAIT_LATENCY_MS))
-        env = tool_env(store.folder)
+        box.publish("Bench map", asset, "--metadata", "1")
+        box.localsteam("set", box.store, "latency", str(WAIT_LATENCY_MS))
         # Update item 0 with the file, no new preview, a change note.
         dialogue = "2\n0\n%s\nn\nbench\nx\n" % asset
         # The fifth prompt asks for the change note; the submission follows.
@@ -466,10 +462,8 @@ class Bench:
             self.startup_in(root, recorded)
 
     def startup_in(self, root, recorded):
-        store = Store(self.localsteam, os.path.join(root, "store"))
-        store.init(0)
-        cwd, _ = tool_folders(root)
-        env = tool_env(store.folder)
+        box = sandbox(self, root)
+        cwd, env = box.cwd, box.env
         text_file = os.path.join(root, "cat.txt")
         with open(text_file, "w") as out:
             out.write("cat-bench\n")
@@ -510,31 +504,26 @@ class Bench:
 
     # Scale of the query: the user's first page among 100,000 others' items.
     def query(self):
-        mine = [1000000 + k * 2001 for k in range(QUERY_MINE)]
-        mine_set = set(mine)
-
-        def item(i):
-            item_id = 1000000 + i
-            if item_id in mine_set:
-                return (item_id, USER, 1700000000 + i, "My map %d" % i, "1",
-                        "mine_%d.tmx" % i, b"<map/>\n")
-            return (item_id, 5000 + i % 1000, 1700000000 + i, "Other map %d" % i, "1",
-                    "other_%d.tmx" % i, b"<map/>\n")
-
+        mine = {k * 2001 for k in range(QUERY_MINE)}  # their places among the others'
         stores = {}
         for name, count in (("query-empty", 0), ("query-full", QUERY_OTHERS)):
-            fixture = Fixture(self.work, name, {"mine": mine, "others": count})
-            store = Store(self.localsteam, os.path.join(fixture.root, "store"))
+            fixture = Fixture(self.work, name, {"mine": sorted(mine), "others": count,
+                                                "made by": "drav-localsteam"})
+
+            def make(root):
+                asset = os.path.join(root, "map.tmx")
+                with open(asset, "w") as out:
+                    out.write("<map/>\n")
+                places = range(QUERY_MINE + count) if count else sorted(mine)
+                publish_all(sandbox(self, root), [
+                    ("My map %d" % i, USER, "1", asset) if i in mine else
+                    ("Other map %d" % i, 5000 + i % 1000, "1", asset) for i in places])
+
             if not fixture.ready():
                 say("query: building a store of %d items" % (QUERY_MINE + count))
-                fixture.start()
-                store.init(0)
-                total = QUERY_MINE + count
-                ids = range(total) if count else [m - 1000000 for m in mine]
-                store.write_items([item(i) for i in ids])
-                fixture.finish()
-            cwd, _ = tool_folders(fixture.root)
-            stores[name] = (cwd, tool_env(store.folder))
+                made_in_memory(self, fixture, make)
+            box = sandbox(self, fixture.root, fresh=False)
+            stores[name] = (box.cwd, box.env)
         # The menu's prompt, then the list's prompt after the query; -1 is
         # not on the list, so nothing is chosen.
         marks = [("/>", 1), ("/>", 2)]

@@ -53,7 +53,7 @@ def publish_answers(source, files):
 
 
 def publish_and_install(args, rng):
-    with fc.Setup(args, "awkward") as setup:
+    with fc.sandbox(args, "awkward") as setup:
         game = workshop_path(setup.root)
         os.makedirs(game)
         setup.set_workshop_path(game)

@@ -1,43 +1,24 @@
-"""What the fault-injection scripts share: a fresh set-up like the scenario
-tests' (a working folder, a game folder, a local workshop store, fake
-openers), running the real tool on scripted input, and the checks that hold
-after every run whatever was injected. Standard library only; Linux only.
+"""What the fault-injection scripts share: the harness's sandbox with the
+workshop path stored, a whole session, and the checks that hold after every
+run whatever was injected. Standard library only; Linux only.
 """
 
 import argparse
 import json
 import os
 import random
-import shutil
-import subprocess
 import sys
-import tempfile
-import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "scenarios"))
-from run_scenarios import feed, make_fake_openers  # noqa: E402
+sys.path.insert(0, os.path.dirname(HERE))
+import harness  # noqa: E402
+# The scripts reach the harness's texts and helpers through this module.
+from harness import (BANNER, COMPLETED, PROMPT, STAGING, TYPE_MENU,  # noqa: E402,F401
+                     kill_group, menu, tree)
 
-STAGING = "_DRAV_WORKSHOP_TEMP_"
 PREVIEW = os.path.join(HERE, "..", "scenarios", "data", "preview_a.png")
-PROMPT = "\n/>"
-COMPLETED = "\n\nDRAV Workshop tool has completed.\n"
-BANNER = "-DRAV-\n https://drav.example\n\nSteam workshop uploader v1.2\n\n\n"
-TYPE_MENU = ("\n1) A custom map (.tmx)\n2) Server settings (.txt)"
-             "\n3) Bolt's text macros (.txt)"
-             "\n4) Leaderboard or Stats display (.php, .htm, .html)"
-             "\n5) An DRAV match recording (.rec)\n6) A bots configuration (bots.txt)"
-             "\n7) A custom translation (.txt)\n8) A bots movement file (movements.txt)")
-
-
-def menu(path):
-    """The main menu with `path` as the workshop path, up to its prompt."""
-    return ("\n\nUsing workshop item path:\n%s\n\nCHOOSE ACTION:"
-            "\n1) Create a NEW workshop item.\n2) UPDATE an existing workshop item."
-            "\n3) INSTALL your subscriptions.\n4) OPEN workshop path."
-            "\n5) CHANGE workshop path.\n\nx) Exit Tool.\n\n/>" % path)
-
+lines = harness.answers
 
 # What the sanitizers print when they find something.
 SANITIZER_MARKS = (b"ERROR: AddressSanitizer", b"ERROR: LeakSanitizer",
@@ -57,116 +38,13 @@ def parse_args(description):
                         help="number that starts the random choices")
     parser.add_argument("--keep", action="store_true",
                         help="keep the temporary folders, for inspection")
-    args = parser.parse_args()
-    args.tool = os.path.abspath(args.tool)
-    args.localsteam = os.path.abspath(args.localsteam)
-    return args
+    return parser.parse_args()
 
 
-class Run:
-    """The outcome of one run of the tool."""
-
-    def __init__(self, code, out, err, elapsed):
-        self.code = code        # None: killed by us (timeout or on purpose)
-        self.out = out          # bytes
-        self.err = err
-        self.elapsed = elapsed
-
-    def text(self):
-        return self.out.decode("utf-8", "replace")
-
-    def err_tail(self, lines=15):
-        tail = self.err.decode("utf-8", "replace").strip().splitlines()[-lines:]
-        return "\n".join("  " + line for line in tail)
-
-
-class Setup:
-    """One temporary folder with {cwd}, {game} (the workshop path, stored in
-    the path file), {store} and fake openers on the PATH."""
-
-    def __init__(self, args, name):
-        self.args = args
-        self.root = os.path.realpath(tempfile.mkdtemp(prefix="drav-fault-%s-" % name))
-        self.cwd = os.path.join(self.root, "cwd")
-        self.game = os.path.join(self.root, "game")
-        self.store = os.path.join(self.root, "store")
-        bin_folder = os.path.join(self.root, "bin")
-        for folder in (self.cwd, self.game, bin_folder):
-            os.makedirs(folder)
-        make_fake_openers(bin_folder, os.path.join(self.root, "opened.log"))
-        self.env = dict(os.environ)
-        for name in ("DISPLAY", "WAYLAND_DISPLAY"):
-            self.env.pop(name, None)
-        self.env["PATH"] = bin_folder + os.pathsep + self.env.get("PATH", "")
-        self.env["DRAV_LOCAL_STEAM"] = self.store
-        self.localsteam("init", self.store)
-        self.set_workshop_path(self.game)
-
-    def close(self):
-        if self.args.keep:
-            print("kept: %s" % self.root)
-        else:
-            shutil.rmtree(self.root, ignore_errors=True)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-
-    def set_workshop_path(self, path):
-        with open(os.path.join(self.cwd, "workshopPath.txt"), "wb") as handle:
-            handle.write(os.fsencode(path))
-
-    def localsteam(self, *words):
-        done = subprocess.run([self.args.localsteam] + list(words), env=self.env,
-                              cwd=self.cwd, stdin=subprocess.DEVNULL,
-                              capture_output=True, timeout=60)
-        if done.returncode != 0:
-            raise Failure("drav-localsteam %s exited %d: %s" % (
-                " ".join(words), done.returncode, done.stderr.decode(errors="replace")))
-        return done.stdout.decode("utf-8", "replace").strip()
-
-    def publish(self, title, path, *extra):
-        return self.localsteam("publish", self.store, "--title", title, *extra, path)
-
-    def start(self, stdin, preexec_fn=None):
-        """Starts the tool with `stdin` fed to it; the output goes to files
-        (see `finish`)."""
-        out_file = tempfile.TemporaryFile()
-        err_file = tempfile.TemporaryFile()
-        process = subprocess.Popen([self.args.tool], stdin=subprocess.PIPE,
-                                   stdout=out_file, stderr=err_file, cwd=self.cwd,
-                                   env=self.env, start_new_session=True,
-                                   preexec_fn=preexec_fn)
-        feeder = threading.Thread(target=feed, args=(process.stdin, stdin))
-        feeder.start()
-        process.drav_files = (out_file, err_file, feeder, time.monotonic())
-        return process
-
-    def finish(self, process, timeout):
-        """Waits for a started tool for up to `timeout` seconds, killing it
-        after that, and collects what it wrote."""
-        out_file, err_file, feeder, started = process.drav_files
-        try:
-            code = process.wait(max(0.0, started + timeout - time.monotonic()))
-        except subprocess.TimeoutExpired:
-            kill_group(process)
-            code = None
-        elapsed = time.monotonic() - started
-        feeder.join()
-        out_file.seek(0)
-        err_file.seek(0)
-        run = Run(code, out_file.read(), err_file.read(), elapsed)
-        out_file.close()
-        err_file.close()
-        return run
-
-    def run(self, stdin, timeout=20.0, preexec_fn=None):
-        return self.finish(self.start(stdin, preexec_fn), timeout)
-
-    def staging(self):
-        return os.path.join(self.game, STAGING)
+def sandbox(args, name):
+    """A sandbox whose path file names its game folder."""
+    return harness.Sandbox(harness.Programs(args.tool, args.localsteam), path_file=True,
+                           keep=args.keep, prefix="drav-fault-%s-" % name)
 
 
 def full_session(setup):
@@ -200,18 +78,8 @@ def check_full_session(run, setup):
           in text, "the whole session did not go through:\n%s" % text)
 
 
-def kill_group(process):
-    """SIGKILL to the tool and whatever it started, then reaps it."""
-    try:
-        os.killpg(process.pid, 9)
-    except ProcessLookupError:
-        pass
-    process.wait()
 
 
-def lines(*answers):
-    return b"".join((a if isinstance(a, bytes) else a.encode("utf-8")) + b"\n"
-                    for a in answers)
 
 
 def check_clean_end(run, what, timeout):
@@ -236,15 +104,6 @@ def check(condition, message):
         raise Failure(message)
 
 
-def tree(folder):
-    """Every entry below `folder`, as paths relative to it, folders with '/'."""
-    names = []
-    for base, folders, files in os.walk(folder):
-        prefix = os.path.relpath(base, folder)
-        prefix = "" if prefix == "." else prefix + "/"
-        names += [prefix + name + "/" for name in folders]
-        names += [prefix + name for name in files]
-    return sorted(names)
 
 
 def prompt_end(text, count):
@@ -293,7 +152,7 @@ def main(description, cases):
         started = time.monotonic()
         try:
             case(args, rng)
-        except Failure as failure:
+        except (Failure, harness.HarnessError) as failure:
             failed += 1
             print("FAILED  %s (draw %d)\n%s\n" % (
                 name, args.draw, "\n".join("    " + line for line in

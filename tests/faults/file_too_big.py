@@ -36,7 +36,7 @@ def install(args, rng):
     downloaded again, and that download hits the limit too (the local
     service copies in the tool's process; Steam would copy in its own). The
     small map after it installs as usual."""
-    with fc.Setup(args, "fsize-install") as setup:
+    with fc.sandbox(args, "fsize-install") as setup:
         source = os.path.join(setup.root, "src")
         fc.write(os.path.join(source, "arena.tmx"), BIG)
         fc.write(os.path.join(source, "bastion.tmx"), b"<map name='bastion'/>\n")
@@ -75,7 +75,7 @@ def staging(args, rng):
     """A new map and an update of an older one, both with the big file:
     each stops with the staging message, nothing reaches the store, and the
     staging folder (here holding a stale file of the same name) is gone."""
-    with fc.Setup(args, "fsize-staging") as setup:
+    with fc.sandbox(args, "fsize-staging") as setup:
         levels = os.path.join(setup.game, "Levels")
         fc.write(os.path.join(levels, "harbor.tmx"), b"<map name='harbor'/>\n")
         old = setup.publish("Harbor", os.path.join(levels, "harbor.tmx"),
@@ -83,7 +83,7 @@ def staging(args, rng):
         content = os.path.join(levels, "big.tmx")
         fc.write(content, BIG)
         fc.write(os.path.join(levels, "big.png"), fc.read(fc.PREVIEW))
-        fc.write(os.path.join(setup.staging(), "big.tmx"), b"stale")
+        fc.write(os.path.join(setup.game, fc.STAGING, "big.tmx"), b"stale")
 
         run = setup.run(fc.lines("1", "1", "Big map", content,
                                  "2", "0", content, "n", "wider", "x"),
@@ -98,7 +98,7 @@ def staging(args, rng):
         expect_output(run, fc.BANNER + fc.menu(setup.game) +
                       "Creating new workshop item...\n"
                       "\nWorkshop item successfully created!\n(workshop item: %s)\n"
-                      "\nWhat kind of asset is it?" % new + fc.TYPE_MENU + "\n/>"
+                      % new + fc.TYPE_MENU +
                       "\n\nWhat is the name of your item?\n/>" + rule + failed +
                       fc.menu(setup.game) +
                       "\nTalking to Steam Workshop...\n"

@@ -72,7 +72,7 @@ KINDS = ["random bytes", "1 MiB of letters", "1 MiB of digits", "a NUL byte",
 
 
 def every_question(args, rng):
-    with fc.Setup(args, "garbage-whole") as setup:
+    with fc.sandbox(args, "garbage-whole") as setup:
         answers = fc.full_session(setup)
         whole = setup.run(fc.lines(*answers))
         fc.check_full_session(whole, setup)
@@ -83,7 +83,7 @@ def every_question(args, rng):
 
     for question, reaction in enumerate(REACTIONS):
         for kind in KINDS:
-            with fc.Setup(args, "garbage-%d" % question) as setup:
+            with fc.sandbox(args, "garbage-%d" % question) as setup:
                 answers = [answer.encode() for answer in fc.full_session(setup)]
                 answer = garbage(kind, answers[question], rng)
                 answers[question] = answer

@@ -14,7 +14,7 @@ TIMEOUT = 10.0
 
 
 def every_line(args, rng):
-    with fc.Setup(args, "eof-whole") as setup:
+    with fc.sandbox(args, "eof-whole") as setup:
         answers = fc.full_session(setup)
         whole = setup.run(fc.lines(*answers))
         fc.check_full_session(whole, setup)
@@ -24,7 +24,7 @@ def every_line(args, rng):
                      reference.count(fc.PROMPT), len(answers)))
 
     for count in range(len(answers) + 1):
-        with fc.Setup(args, "eof-%d" % count) as setup:
+        with fc.sandbox(args, "eof-%d" % count) as setup:
             answers = fc.full_session(setup)
             run = setup.run(fc.lines(*answers[:count]), timeout=TIMEOUT)
             what = "input ending after %d of %d lines" % (count, len(answers))

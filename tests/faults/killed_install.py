@@ -95,7 +95,7 @@ def wait_for(process, marker, count, limit):
 
 
 def killed_install(args, rng):
-    with fc.Setup(args, "killed") as setup:
+    with fc.sandbox(args, "killed") as setup:
         items = [Item(index, rng, setup.root, setup.game) for index in range(ITEMS)]
         ids = []
         for item in items:

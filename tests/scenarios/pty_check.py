@@ -8,22 +8,22 @@ import fcntl
 import os
 import re
 import select
-import shutil
 import signal
 import subprocess
 import struct
 import sys
-import tempfile
 import termios
 import time
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import harness  # noqa: E402
 
 # The colours as SGR sequences; either common spelling of each is accepted.
 GREY = r"\x1b\[(?:0|37|39|0;37)m"
 GREEN = r"\x1b\[(?:92|1;32)m"
 CYAN = r"\x1b\[(?:96|1;36)m"
 RED = r"\x1b\[(?:91|1;31)m"
-
-MENU_END = "\nx) Exit Tool.\n"
+MENU_END = harness.MENU_END
 
 
 class Terminal:
@@ -91,39 +91,45 @@ def check(condition, what, terminal):
     print("ok      %s" % what)
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+def sandbox(description):
+    """The arguments, and a sandbox whose path file names its game folder,
+    for a terminal of the usual kind."""
+    parser = argparse.ArgumentParser(description=description)
     parser.add_argument("--tool", required=True)
     parser.add_argument("--localsteam", required=True)
     args = parser.parse_args()
+    box = harness.Sandbox(harness.Programs(args.tool, args.localsteam), path_file=True,
+                          prefix="drav-pty-")
+    box.env["TERM"] = "xterm"
+    return box
 
-    root = os.path.realpath(tempfile.mkdtemp(prefix="drav-pty-"))
-    try:
-        store = os.path.join(root, "store")
-        game = os.path.join(root, "game")
-        os.mkdir(game)
-        subprocess.run([os.path.abspath(args.localsteam), "init", store], check=True,
-                       stdout=subprocess.DEVNULL)
-        with open(os.path.join(root, "workshopPath.txt"), "w") as handle:
-            handle.write(game)
-        env = dict(os.environ, DRAV_LOCAL_STEAM=store, TERM="xterm")
-        for name in ("DISPLAY", "WAYLAND_DISPLAY"):
-            env.pop(name, None)
-        return run_checks(Terminal([os.path.abspath(args.tool)], root, env), game)
-    finally:
-        shutil.rmtree(root, ignore_errors=True)
+
+def coloured(text, *colours):
+    """A pattern of `text` with each (colour, part) colour put before the
+    part, the parts in their order in the text."""
+    pattern, at = "", 0
+    for colour, part in colours:
+        found = text.index(part, at)
+        pattern += re.escape(text[at:found]) + colour
+        at = found
+    return pattern + re.escape(text[at:])
+
+
+def main():
+    with sandbox(__doc__.splitlines()[0]) as box:
+        terminal = Terminal([box.programs.tool], box.cwd, box.env)
+        return run_checks(terminal, box.game)
 
 
 def run_checks(terminal, game):
     first = terminal.read_until(re.escape(MENU_END) + GREY + r"\n/>" + GREEN, 30)
     check(first is not None, "the first menu comes, its prompt grey, the typing green",
           terminal)
-    banner = ("-DRAV-\n " + CYAN + re.escape("https://drav.example\n\n") + GREEN
-              + re.escape("Steam workshop uploader v1.2") + GREY + r"\n\n\n")
+    banner = coloured(harness.BANNER, (CYAN, "https:"), (GREEN, "Steam"), (GREY, "\n\n"))
     check(re.match(banner, terminal.text), "the banner's parts in their colours",
           terminal)
-    path = (GREY + re.escape("\n\nUsing workshop item path:\n" + game) + GREEN
-            + re.escape("\n\nCHOOSE ACTION:") + CYAN + re.escape("\n1) Create"))
+    path = coloured(harness.menu(game)[:-len(harness.MENU_END + harness.PROMPT)],
+                    (GREY, "\n\nUsing"), (GREEN, "\n\nCHOOSE"), (CYAN, "\n1) "))
     check(re.search(path, terminal.text), "the path grey, the heading green, the "
           "list cyan", terminal)
 
@@ -141,8 +147,7 @@ def run_checks(terminal, game):
           "the pasted \"x\" was dropped: the tool still waits", terminal)
 
     terminal.type("x\n")
-    done = terminal.read_until(GREEN + re.escape("\n\nDRAV Workshop tool has "
-                                                 "completed.\n"), 30, second.end())
+    done = terminal.read_until(GREEN + re.escape(harness.COMPLETED), 30, second.end())
     check(done is not None, "the completion message in green", terminal)
     time.sleep(0.3)
     check(terminal.process.poll() is None, "the pause holds the console", terminal)

@@ -5,15 +5,12 @@ progress line: it shows while Steam works on the update, stays on the
 that the terminal then shows exactly the text of a redirected run.
 POSIX only; standard library only."""
 
-import argparse
+import json
 import os
 import re
-import shutil
-import subprocess
 import sys
-import tempfile
 
-from pty_check import GREEN, MENU_END, Terminal, check
+from pty_check import GREEN, MENU_END, Terminal, check, harness, sandbox
 
 # Colour changes may come twice in a row before the prompt marker.
 PROMPT = r"(?:\x1b\[[0-9;]*m)*\n/>" + GREEN
@@ -43,35 +40,17 @@ def shown_after_erasing(text):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--tool", required=True)
-    parser.add_argument("--localsteam", required=True)
-    args = parser.parse_args()
-    localsteam = os.path.abspath(args.localsteam)
-
-    root = os.path.realpath(tempfile.mkdtemp(prefix="drav-pty-"))
-    try:
-        store = os.path.join(root, "store")
-        game = os.path.join(root, "game")
-        os.mkdir(game)
-        subprocess.run([localsteam, "init", store], check=True, stdout=subprocess.DEVNULL)
-        subprocess.run([localsteam, "set", store, "latency", str(LATENCY_MS)], check=True)
-        subprocess.run([localsteam, "set", store, "next-id", "300"], check=True)
-        with open(os.path.join(root, "workshopPath.txt"), "w") as handle:
-            handle.write(game)
-        with open(os.path.join(game, "bots_pty.txt"), "w") as handle:
+    with sandbox(__doc__.splitlines()[0]) as box:
+        box.localsteam("set", box.store, "latency", str(LATENCY_MS))
+        box.localsteam("set", box.store, "next-id", "300")
+        with open(os.path.join(box.game, "bots_pty.txt"), "w") as handle:
             handle.write("bot pty 1\n" * 50)
-        env = dict(os.environ, DRAV_LOCAL_STEAM=store, TERM="xterm")
-        for name in ("DISPLAY", "WAYLAND_DISPLAY"):
-            env.pop(name, None)
-        terminal = Terminal([os.path.abspath(args.tool)], root, env)
-        status = run_checks(terminal, game)
-        shown = subprocess.run([localsteam, "show", store, "300"], check=True,
-                               stdout=subprocess.PIPE, text=True).stdout
-        check('"bots_pty.txt"' in shown, "the item holds the uploaded file", terminal)
+        terminal = Terminal([box.programs.tool], box.cwd, box.env)
+        status = run_checks(terminal, box.game)
+        shown = json.loads(box.localsteam("show", box.store, "300"))
+        check(shown["content"] == [{"name": "bots_pty.txt", "size": 500}],
+              "the item holds the uploaded file", terminal)
         return status
-    finally:
-        shutil.rmtree(root, ignore_errors=True)
 
 
 def answer(terminal, pattern, text, start, what):
@@ -111,7 +90,7 @@ def run_checks(terminal, game):
 
     at = answer(terminal, re.escape(MENU_END) + PROMPT, "x\n", result.end(),
                 "the menu comes again")
-    answer(terminal, re.escape("has completed.\nPress any key to continue . . . "), "k",
+    answer(terminal, re.escape(harness.COMPLETED + "Press any key to continue . . . "), "k",
            at, "the tool completes")
     check(terminal.finish(5) == 0, "exit status 0", terminal)
     return 0

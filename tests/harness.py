@@ -1,0 +1,239 @@
+"""The one harness for the tests that run the real programs (scenarios,
+fault scripts, pseudo-terminal checks, benchmark fixtures): the texts that
+every run shows, a sandbox with a working folder, a game folder and a local
+workshop store made by the control tool, and a scripted run of the tool.
+Standard library only.
+"""
+
+import os
+import shlex
+import shutil
+import signal
+import subprocess
+import tempfile
+import threading
+import time
+
+# What the tool shows at every start and before every action.
+BANNER = "-DRAV-\n https://drav.example\n\nSteam workshop uploader v1.2\n\n\n"
+PROMPT = "\n/>"
+COMPLETED = "\n\nDRAV Workshop tool has completed.\n"
+MENU_END = "\nx) Exit Tool.\n"
+TYPE_MENU = ("\nWhat kind of asset is it?\n1) A custom map (.tmx)\n2) Server settings (.txt)"
+             "\n3) Bolt's text macros (.txt)"
+             "\n4) Leaderboard or Stats display (.php, .htm, .html)"
+             "\n5) An DRAV match recording (.rec)\n6) A bots configuration (bots.txt)"
+             "\n7) A custom translation (.txt)\n8) A bots movement file (movements.txt)"
+             + PROMPT)
+STAGING = "_DRAV_WORKSHOP_TEMP_"
+
+
+def menu(path):
+    """The main menu with `path` as the workshop path, up to its prompt."""
+    return ("\n\nUsing workshop item path:\n%s\n\nCHOOSE ACTION:"
+            "\n1) Create a NEW workshop item.\n2) UPDATE an existing workshop item."
+            "\n3) INSTALL your subscriptions.\n4) OPEN workshop path."
+            "\n5) CHANGE workshop path.\n" % path + MENU_END + PROMPT)
+
+
+class HarnessError(Exception):
+    """A set-up step that failed: the test can't say anything."""
+
+
+def to_windows(host_path):
+    """Wine maps drive Z: to the root of the host's file system."""
+    return "Z:" + host_path.replace("/", "\\")
+
+
+class Programs:
+    """The tool and the control tool, with the wrapper that runs both
+    (e.g. wine for the Windows build)."""
+
+    def __init__(self, tool, localsteam, wrapper=""):
+        self.tool = os.path.abspath(tool)
+        self.localsteam = os.path.abspath(localsteam)
+        self.wrapper = shlex.split(wrapper) if wrapper else []
+        self.windows = self.tool.lower().endswith(".exe")
+
+    def command(self, program, args=()):
+        return self.wrapper + [program] + list(args)
+
+
+class Run:
+    """The outcome of one run: exit code (None: killed), output bytes."""
+
+    def __init__(self, code, out, err, elapsed):
+        self.code = code
+        self.out = out
+        self.err = err
+        self.elapsed = elapsed
+
+    def text(self):
+        return self.out.decode("utf-8", "replace")
+
+    def err_tail(self, lines=15):
+        tail = self.err.decode("utf-8", "replace").strip().splitlines()[-lines:]
+        return "\n".join("  " + line for line in tail)
+
+
+class Sandbox:
+    """A folder `root` holding `cwd` (the tool's current folder), `game`
+    (an empty game folder), `store` (a store made by `drav-localsteam init`
+    with `store_args`; None: no store) and `bin` with fake openers on the
+    PATH. A temporary root is removed by `close` unless `keep`. The
+    environment names the store and has no desktop, so the pickers read
+    typed paths and nothing opens on the machine running the tests."""
+
+    def __init__(self, programs, root=None, store_args=(), path_file=False, keep=False,
+                 prefix="drav-"):
+        self.programs = programs
+        self.temporary = root is None
+        self.keep = keep
+        self.root = os.path.realpath(root or tempfile.mkdtemp(prefix=prefix))
+        self.cwd, self.game, self.store, self.bin = (
+            os.path.join(self.root, name) for name in ("cwd", "game", "store", "bin"))
+        for folder in (self.cwd, self.game, self.bin):
+            os.makedirs(folder, exist_ok=True)
+        make_fake_openers(self.bin, os.path.join(self.root, "opened.log"))
+        self.env = dict(os.environ)
+        for name in ("DISPLAY", "WAYLAND_DISPLAY", "DRAV_LOCAL_STEAM"):
+            self.env.pop(name, None)
+        self.env["PATH"] = self.bin + os.pathsep + self.env.get("PATH", "")
+        self.env["DRAV_LOCAL_STEAM"] = self.seen(self.store)
+        if programs.windows:
+            self.env.setdefault("WINEDEBUG", "-all")
+        if store_args is not None:
+            self.localsteam("init", self.seen(self.store), *store_args)
+        if path_file:
+            self.set_workshop_path(self.game)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    def close(self):
+        if not self.temporary:
+            return
+        if self.keep:
+            print("kept: %s" % self.root)
+        else:
+            shutil.rmtree(self.root, ignore_errors=True)
+
+    def seen(self, host_path):
+        """A host path as the programs see it."""
+        return to_windows(host_path) if self.programs.windows else host_path
+
+    def set_workshop_path(self, path):
+        with open(os.path.join(self.cwd, "workshopPath.txt"), "wb") as handle:
+            handle.write(os.fsencode(self.seen(path)))
+
+    def localsteam(self, *words):
+        """Runs the control tool; its output, stripped. The output goes to
+        files, as in `start`, but the call is leaner: stores of many items
+        are made by one call per item."""
+        command = self.programs.command(self.programs.localsteam, words)
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            try:
+                code = subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out,
+                                      stderr=err, cwd=self.cwd, env=self.env,
+                                      timeout=60).returncode
+            except subprocess.TimeoutExpired:
+                code = "killed after 60 s"
+            out.seek(0)
+            err.seek(0)
+            if code != 0:
+                raise HarnessError("drav-localsteam %s exited %s: %s" % (
+                    " ".join(words), code, err.read().decode("utf-8", "replace").strip()))
+            return out.read().decode("utf-8", "replace").strip()
+
+    def publish(self, title, path, *extra):
+        return self.localsteam("publish", self.seen(self.store), "--title", title,
+                               *extra, self.seen(path))
+
+    def start(self, stdin, preexec_fn=None, program=None):
+        """Starts the tool (or `program`) with `stdin` as its whole input.
+        Output goes to files, not pipes: a helper process that the program
+        leaves behind (Wine's server) may hold them open long after."""
+        out_file, err_file = tempfile.TemporaryFile(), tempfile.TemporaryFile()
+        process = subprocess.Popen(
+            self.programs.command(program or self.programs.tool),
+            stdin=subprocess.PIPE, stdout=out_file, stderr=err_file, cwd=self.cwd,
+            env=self.env, start_new_session=True, preexec_fn=preexec_fn)
+        feeder = threading.Thread(target=feed, args=(process.stdin, stdin))
+        feeder.start()
+        process.drav_files = (out_file, err_file, feeder, time.monotonic())
+        return process
+
+    def finish(self, process, timeout):
+        """Waits up to `timeout` seconds, then kills; what it wrote."""
+        out_file, err_file, feeder, started = process.drav_files
+        try:
+            code = process.wait(max(0.0, started + timeout - time.monotonic()))
+        except subprocess.TimeoutExpired:
+            kill_group(process)
+            code = None
+        elapsed = time.monotonic() - started
+        feeder.join()
+        with out_file, err_file:
+            out_file.seek(0)
+            err_file.seek(0)
+            out, err = out_file.read(), err_file.read()
+        if self.programs.windows:
+            out = out.replace(b"\r\n", b"\n")
+        return Run(code, out, err, elapsed)
+
+    def run(self, stdin, timeout=20.0, preexec_fn=None, program=None):
+        return self.finish(self.start(stdin, preexec_fn, program), timeout)
+
+
+def answers(*lines):
+    """The input that types each of `lines` (text or bytes)."""
+    return b"".join((a if isinstance(a, bytes) else a.encode("utf-8")) + b"\n"
+                    for a in lines)
+
+
+def feed(pipe, data):
+    """Writes the scripted input and closes it, so that the input ends; a
+    program that leaves without reading it all is no fault of the writer."""
+    try:
+        pipe.write(data)
+    except BrokenPipeError:
+        pass
+    try:
+        pipe.close()
+    except BrokenPipeError:
+        pass
+
+
+def kill_group(process):
+    """SIGKILL to the program and whatever it started, then reaps it."""
+    try:
+        os.killpg(process.pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass
+    process.wait()
+
+
+def make_fake_openers(bin_folder, log):
+    """xdg-open and open that only note their argument in `log`."""
+    script = "#!/bin/sh\nprintf '%%s\\n' \"$*\" >> %s\n" % shlex.quote(log)
+    for name in ("xdg-open", "open"):
+        path = os.path.join(bin_folder, name)
+        with open(path, "w") as handle:
+            handle.write(script)
+        os.chmod(path, 0o755)
+
+
+def tree(folder, recursive=True):
+    """The entries below `folder` as sorted relative paths, folders with '/'."""
+    names = []
+    for base, folders, files in os.walk(folder):
+        prefix = os.path.relpath(base, folder)
+        prefix = "" if prefix == "." else prefix.replace(os.sep, "/") + "/"
+        names += [prefix + name + "/" for name in folders]
+        names += [prefix + name for name in files]
+        if not recursive:
+            break
+    return sorted(names)
