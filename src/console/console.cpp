@@ -39,6 +39,16 @@ std::ostream& red(std::ostream& stream) { return setColour(stream, 12); }
 std::ostream& magenta(std::ostream& stream) { return setColour(stream, 13); }
 std::ostream& yellow(std::ostream& stream) { return setColour(stream, 14); }
 
+std::string printableText(const std::string& text) {
+  std::string shown = text;
+  for (char& c : shown) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 32 || byte == 127)
+      c = '?';
+  }
+  return shown;
+}
+
 std::string readLine() {
   std::cin.clear();
   // Lines pasted ahead are dropped only when a person types; a script's

@@ -16,6 +16,10 @@ std::ostream& red(std::ostream& stream);
 std::ostream& magenta(std::ostream& stream);
 std::ostream& yellow(std::ostream& stream);
 
+/// `text` fit for the terminal: every control character (below 32, and
+/// 127) becomes "?", so that a stranger's name cannot steer the console.
+std::string printableText(const std::string& text);
+
 /// Prints the prompt marker and reads one whole line from standard input,
 /// without its line break. At end of input the result is "".
 std::string readLine();
