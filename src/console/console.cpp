@@ -1,5 +1,7 @@
 #include "console/console.h"
 
+#include <stdlib.h>
+
 #include <iostream>
 
 #include "console/console_platform.h"
@@ -9,11 +11,22 @@ namespace {
 struct Terminals {
   bool stdinTerminal;
   bool stdoutTerminal;
+  bool colours;
 };
 
+Terminals decideTerminals() {
+  Terminals decided;
+  decided.stdinTerminal = platformStdinIsTerminal();
+  decided.stdoutTerminal = platformStdoutIsTerminal();
+  decided.colours = coloursWanted(decided.stdoutTerminal, getenv("NO_COLOR"));
+  // The terminal gets its own colour back however the tool ends.
+  if (decided.colours)
+    restoreColourAtEnd();
+  return decided;
+}
+
 Terminals& terminals() {
-  static Terminals decided = {platformStdinIsTerminal(),
-                              platformStdoutIsTerminal()};
+  static Terminals decided = decideTerminals();
   return decided;
 }
 
@@ -26,7 +39,8 @@ std::ostream& setColour(std::ostream& stream, int attribute) {
   // write each time.
   if (stdoutIsTerminal())
     stream.flush();
-  setPlatformColour(stream, attribute);
+  if (terminals().colours)
+    setPlatformColour(stream, attribute);
   return stream;
 }
 
@@ -73,6 +87,10 @@ bool stdinIsTerminal() { return terminals().stdinTerminal; }
 
 bool stdoutIsTerminal() { return terminals().stdoutTerminal; }
 
+bool coloursWanted(bool stdoutTerminal, const char* noColour) {
+  return stdoutTerminal && !(noColour && *noColour);
+}
+
 void overrideTerminals(bool stdinTerminal, bool stdoutTerminal) {
-  terminals() = {stdinTerminal, stdoutTerminal};
+  terminals() = {stdinTerminal, stdoutTerminal, stdoutTerminal};
 }
