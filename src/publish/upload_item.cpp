@@ -12,6 +12,7 @@
 namespace {
 
 const char kPreviewImageFilter[] = ".PNG\0*.png\0.JPG\0*.jpg\0ALL\0*.*\0";
+const char kPreviewWanted[] = "a preview image for the item (PNG or JPG)";
 
 // The submission's progress text now on the console, and the length of
 // the "Uploading" line that it follows.
@@ -110,7 +111,8 @@ void cWorkshop::uploadItem(PublishedFileId_t itemId, int assetType, std::string 
 // the game's own files; false when the user gives up.
 bool cWorkshop::chooseContentFile(int assetType, std::string* contentPath) {
   for (;;) {
-    if (chooseFile(contentPath, workshopPath, assetTypeFileFilter(assetType)) &&
+    if (chooseFile(contentPath, workshopPath, assetTypeFileFilter(assetType),
+                   "the " + assetTypeName(assetType) + " file to upload") &&
         checkAssetFileName(assetType, *contentPath) && !isStockFile(*contentPath)) {
       return true;
     }
@@ -154,13 +156,13 @@ bool cWorkshop::choosePreviewImage(const std::string& contentPath,
     return true;
   if (!ask)
     return false;
-  if (chooseFile(previewPath, workshopPath, kPreviewImageFilter))
+  if (chooseFile(previewPath, workshopPath, kPreviewImageFilter, kPreviewWanted))
     return true;
   for (;;) {
     std::cout << red << "\n\nInvalid choice. Retry? (y/n)";
     if (readLine() != "y")
       return false;
-    if (chooseFile(previewPath, workshopPath, kPreviewImageFilter))
+    if (chooseFile(previewPath, workshopPath, kPreviewImageFilter, kPreviewWanted))
       return true;
   }
 }
