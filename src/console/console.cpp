@@ -94,3 +94,32 @@ bool coloursWanted(bool stdoutTerminal, const char* noColour) {
 void overrideTerminals(bool stdinTerminal, bool stdoutTerminal) {
   terminals() = {stdinTerminal, stdoutTerminal, stdoutTerminal};
 }
+
+void cProgressText::start(size_t lineLength) {
+  clear();
+  lineLength_ = lineLength;
+  std::cout.flush();
+}
+
+void cProgressText::show(const std::vector<std::string>& forms) {
+  if (!stdoutIsTerminal())
+    return;
+  // Backspaces can't go back across a wrapped line.
+  size_t columns = static_cast<size_t>(consoleColumns());
+  for (const std::string& text : forms) {
+    if (columns > 0 && lineLength_ % columns + text.size() < columns) {
+      replace(text);
+      return;
+    }
+  }
+  replace("");
+}
+
+void cProgressText::replace(const std::string& text) {
+  if (text == shown_)
+    return;
+  std::string erase(shown_.size(), '\b');
+  std::string blank(shown_.size(), ' ');
+  std::cout << erase << blank << erase << text << std::flush;
+  shown_ = text;
+}
