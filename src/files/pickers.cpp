@@ -15,6 +15,7 @@
 #include "files/pickers_internal.h"
 
 #include <ctype.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <iostream>
@@ -95,7 +96,7 @@ std::string typedPath(const std::string& line, const std::string& folder,
   bool digits = !line.empty() && line.size() < 4 &&
                 std::all_of(line.begin(), line.end(),
                             [](char c) { return c >= '0' && c <= '9'; });
-  size_t number = digits ? static_cast<size_t>(std::stoi(line)) : 0;
+  size_t number = digits ? static_cast<size_t>(atoi(line.c_str())) : 0;
   if (number >= 1 && number <= files.size() && number <= kMaxListed)
     return joinPath(folder, files[number - 1]);
   if (folder.empty() || isAbsolutePath(line))
