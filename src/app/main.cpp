@@ -1,12 +1,20 @@
-// The tool's entry: creates the two objects of the run, prints the banner,
-// hands over to the workshop object and tears everything down in order.
+// The tool's entry: answers the command line's options, or creates the two
+// objects of the run, prints the banner, hands over to the workshop object
+// and tears everything down in order.
 #include <iostream>
+#include <string>
+#include <vector>
 
+#include "app/options.h"
 #include "app/workshop.h"
 #include "console/console.h"
 #include "files/directory.h"
 
-int main() {
+int main(int argc, char** argv) {
+  int status = 0;
+  if (runCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout,
+                     std::cerr, &status))
+    return status;
   cFileSystem* fileSystem = new cFileSystem;
   cWorkshop* workshop = new cWorkshop(fileSystem);
 

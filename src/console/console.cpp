@@ -1,5 +1,7 @@
 #include "console/console.h"
 
+#include <stdlib.h>
+
 #include <iostream>
 
 #include "console/console_platform.h"
@@ -9,11 +11,22 @@ namespace {
 struct Terminals {
   bool stdinTerminal;
   bool stdoutTerminal;
+  bool colours;
 };
 
+Terminals decideTerminals() {
+  Terminals decided;
+  decided.stdinTerminal = platformStdinIsTerminal();
+  decided.stdoutTerminal = platformStdoutIsTerminal();
+  decided.colours = coloursWanted(decided.stdoutTerminal, getenv("NO_COLOR"));
+  // The terminal gets its own colour back however the tool ends.
+  if (decided.colours)
+    restoreColourAtEnd();
+  return decided;
+}
+
 Terminals& terminals() {
-  static Terminals decided = {platformStdinIsTerminal(),
-                              platformStdoutIsTerminal()};
+  static Terminals decided = decideTerminals();
   return decided;
 }
 
@@ -26,7 +39,8 @@ std::ostream& setColour(std::ostream& stream, int attribute) {
   // write each time.
   if (stdoutIsTerminal())
     stream.flush();
-  setPlatformColour(stream, attribute);
+  if (terminals().colours)
+    setPlatformColour(stream, attribute);
   return stream;
 }
 
@@ -38,6 +52,16 @@ std::ostream& cyan(std::ostream& stream) { return setColour(stream, 11); }
 std::ostream& red(std::ostream& stream) { return setColour(stream, 12); }
 std::ostream& magenta(std::ostream& stream) { return setColour(stream, 13); }
 std::ostream& yellow(std::ostream& stream) { return setColour(stream, 14); }
+
+std::string printableText(const std::string& text) {
+  std::string shown = text;
+  for (char& c : shown) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 32 || byte == 127)
+      c = '?';
+  }
+  return shown;
+}
 
 std::string readLine() {
   std::cin.clear();
@@ -63,6 +87,39 @@ bool stdinIsTerminal() { return terminals().stdinTerminal; }
 
 bool stdoutIsTerminal() { return terminals().stdoutTerminal; }
 
+bool coloursWanted(bool stdoutTerminal, const char* noColour) {
+  return stdoutTerminal && !(noColour && *noColour);
+}
+
 void overrideTerminals(bool stdinTerminal, bool stdoutTerminal) {
-  terminals() = {stdinTerminal, stdoutTerminal};
+  terminals() = {stdinTerminal, stdoutTerminal, stdoutTerminal};
+}
+
+void cProgressText::start(size_t lineLength) {
+  clear();
+  lineLength_ = lineLength;
+  std::cout.flush();
+}
+
+void cProgressText::show(const std::vector<std::string>& forms) {
+  if (!stdoutIsTerminal())
+    return;
+  // Backspaces can't go back across a wrapped line.
+  size_t columns = static_cast<size_t>(consoleColumns());
+  for (const std::string& text : forms) {
+    if (columns > 0 && lineLength_ % columns + text.size() < columns) {
+      replace(text);
+      return;
+    }
+  }
+  replace("");
+}
+
+void cProgressText::replace(const std::string& text) {
+  if (text == shown_)
+    return;
+  std::string erase(shown_.size(), '\b');
+  std::string blank(shown_.size(), ' ');
+  std::cout << erase << blank << erase << text << std::flush;
+  shown_ = text;
 }

@@ -3,8 +3,11 @@
 #ifndef DRAV_CONSOLE_CONSOLE_H_
 #define DRAV_CONSOLE_CONSOLE_H_
 
+#include <stddef.h>
+
 #include <ostream>
 #include <string>
+#include <vector>
 
 /// Colour manipulators: each flushes the stream, then sets the console's
 /// text colour for everything written after it. Nothing happens to the
@@ -15,6 +18,10 @@ std::ostream& cyan(std::ostream& stream);
 std::ostream& red(std::ostream& stream);
 std::ostream& magenta(std::ostream& stream);
 std::ostream& yellow(std::ostream& stream);
+
+/// `text` fit for the terminal: every control character (below 32, and
+/// 127) becomes "?", so that a stranger's name cannot steer the console.
+std::string printableText(const std::string& text);
 
 /// Prints the prompt marker and reads one whole line from standard input,
 /// without its line break. At end of input the result is "".
@@ -38,5 +45,26 @@ bool stdoutIsTerminal();
 /// The width of the console behind standard output in characters; 0 when
 /// it is not a console or the width is unknown.
 int consoleColumns();
+
+/// A progress text at the end of the current console line, for a wait: each
+/// text shown replaces the one before by backspaces, so the line must not
+/// wrap; nothing is shown when standard output is not a terminal.
+class cProgressText {
+ public:
+  /// Begins after `lineLength` characters written since the last line break
+  /// (and flushes them, so the line is on screen during the wait).
+  void start(size_t lineLength);
+  /// Shows the first of `forms` that fits on the rest of the line, or
+  /// nothing when none fits.
+  void show(const std::vector<std::string>& forms);
+  /// Erases what is shown.
+  void clear() { replace(""); }
+
+ private:
+  void replace(const std::string& text);
+
+  size_t lineLength_ = 0;
+  std::string shown_;
+};
 
 #endif  // DRAV_CONSOLE_CONSOLE_H_

@@ -11,9 +11,19 @@
 bool platformStdinIsTerminal();
 bool platformStdoutIsTerminal();
 
+/// Whether the text gets colours: on a terminal, unless NO_COLOR (its value
+/// `noColour`, null when unset) is set and not empty.
+bool coloursWanted(bool stdoutTerminal, const char* noColour);
+
+/// Makes sure the terminal's own text colour is back when the process
+/// ends: at exit, and on Ctrl-C or a termination request. Called once, when
+/// colours are decided on.
+void restoreColourAtEnd();
+
 /// Sets the text colour for what `stream` writes next; `attribute` is the
 /// Windows console attribute (7 grey, 10 green, 11 cyan, 12 red,
-/// 13 magenta, 14 yellow). Called only after the stream was flushed.
+/// 13 magenta, 14 yellow). Called only after the stream was flushed, and
+/// only when colours are on.
 void setPlatformColour(std::ostream& stream, int attribute);
 
 /// Drops what the user typed ahead; called only for a terminal.
@@ -22,7 +32,8 @@ void discardPendingInput();
 /// Waits for one key press; called only for a terminal.
 void waitForKeyPress();
 
-/// Replaces the terminal decisions (tests only).
+/// Replaces the terminal decisions (tests only); a terminal at standard
+/// output gets colours.
 void overrideTerminals(bool stdinTerminal, bool stdoutTerminal);
 
 /// Holds other terminal decisions for its lifetime (tests only).

@@ -1,6 +1,8 @@
 #include "console/console_platform.h"
 
 #include <errno.h>
+#include <signal.h>
+#include <stdlib.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -22,7 +24,49 @@ const char* sgrFor(int attribute) {
   }
 }
 
+const char kResetColour[] = "\033[0m";
+
+// The terminal's settings while the pause holds it raw, for the signal
+// handler to put back.
+termios pausedTerminal;
+volatile sig_atomic_t terminalIsRaw = 0;
+
+void writeReset() {
+  ssize_t written = write(STDOUT_FILENO, kResetColour, sizeof kResetColour - 1);
+  (void)written;  // nothing more can be done for a terminal that refuses
+}
+
+// Only async-signal-safe calls: the reset, the terminal's settings, and the
+// signal again with its default action, so the process ends as it would
+// have.
+void onEndingSignal(int number) {
+  writeReset();
+  if (terminalIsRaw)
+    tcsetattr(STDIN_FILENO, TCSANOW, &pausedTerminal);
+  signal(number, SIG_DFL);
+  raise(number);
+}
+
+void resetAtExit() {
+  std::cout.flush();
+  writeReset();
+}
+
 }  // namespace
+
+void restoreColourAtEnd() {
+  atexit(resetAtExit);
+  for (int number : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction action = {};
+    // A signal ignored by whoever started the tool stays ignored.
+    if (sigaction(number, nullptr, &action) != 0 || action.sa_handler == SIG_IGN)
+      continue;
+    action.sa_handler = onEndingSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    sigaction(number, &action, nullptr);
+  }
+}
 
 bool platformStdinIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 
@@ -30,8 +74,7 @@ bool platformStdoutIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 
 void setPlatformColour(std::ostream& stream, int attribute) {
   // Redirected output holds the text alone.
-  if (stdoutIsTerminal())
-    stream << sgrFor(attribute) << std::flush;
+  stream << sgrFor(attribute) << std::flush;
 }
 
 void discardPendingInput() {
@@ -52,6 +95,8 @@ void waitForKeyPress() {
   raw.c_cc[VTIME] = 0;
   // Raw mode before the prompt: a key pressed once the prompt shows is
   // never dropped with the input typed ahead of it.
+  pausedTerminal = saved;
+  terminalIsRaw = 1;
   bool rawMode = tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw) == 0;
   std::cout << "Press any key to continue . . . " << std::flush;
   if (rawMode) {
@@ -60,6 +105,7 @@ void waitForKeyPress() {
     }
   }
   tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+  terminalIsRaw = 0;
   std::cout << "\n" << std::flush;
 }
 

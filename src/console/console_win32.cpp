@@ -4,7 +4,28 @@
 
 #include <stdlib.h>
 
+#include <iostream>
+
 namespace {
+
+// The console's attributes when the tool started.
+WORD originalAttributes = 7;
+
+void restoreAttributes() {
+  SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), originalAttributes);
+}
+
+void restoreAtExit() {
+  std::cout.flush();
+  restoreAttributes();
+}
+
+// Ctrl-C, Ctrl-Break or the window closing: the console gets its colour
+// back, then the default handler ends the process.
+BOOL WINAPI onConsoleControl(DWORD) {
+  restoreAttributes();
+  return FALSE;
+}
 
 bool isConsole(DWORD stdHandle) {
   DWORD mode;
@@ -13,13 +34,21 @@ bool isConsole(DWORD stdHandle) {
 
 }  // namespace
 
+void restoreColourAtEnd() {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info))
+    return;
+  originalAttributes = info.wAttributes;
+  atexit(restoreAtExit);
+  SetConsoleCtrlHandler(onConsoleControl, TRUE);
+}
+
 bool platformStdinIsTerminal() { return isConsole(STD_INPUT_HANDLE); }
 
 bool platformStdoutIsTerminal() { return isConsole(STD_OUTPUT_HANDLE); }
 
 void setPlatformColour(std::ostream&, int attribute) {
-  // The colour belongs to the console, not to the text; a redirected
-  // output refuses the call, which is fine.
+  // The colour belongs to the console, not to the text.
   SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE),
                           static_cast<WORD>(attribute));
 }

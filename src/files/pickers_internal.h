@@ -17,8 +17,16 @@ struct FilterPair {
 /// The pairs of a NUL-separated filter list, in their order.
 std::vector<FilterPair> parseFilter(const char* filter);
 
-/// The console picker; same results as the dialogs.
-bool chooseFileInConsole(std::string* chosenPath, const char* filter);
+/// True when `name` matches one of the ";"-separated `patterns` ("*" any
+/// run of characters, "?" one, "*.*" every name), ignoring ASCII case as
+/// the desktop dialogs do.
+bool matchesPatterns(const std::string& name, const std::string& patterns);
+
+/// The console picker; same results as the dialogs. The file picker lists
+/// the files of `initialFolder` that match the filter and takes a number
+/// from that list, a path relative to the folder, or a full path.
+bool chooseFileInConsole(std::string* chosenPath, const std::string& initialFolder,
+                         const char* filter, const std::string& wanted);
 bool chooseFolderInConsole(std::string* folderPath);
 
 /// True when `path` (as a dialog or the user gave it) names an existing
@@ -30,5 +38,8 @@ bool acceptFolder(const std::string& path, std::string* fullPath);
 /// `path` made absolute against the current folder, without a trailing
 /// separator (a root keeps its own). Platform half.
 std::string makeFullPath(const std::string& path);
+
+/// True when `path` does not depend on the current folder. Platform half.
+bool isAbsolutePath(const std::string& path);
 
 #endif  // DRAV_FILES_PICKERS_INTERNAL_H_

@@ -166,10 +166,10 @@ std::vector<std::string> folderChooserArguments(const std::string& program,
 }  // namespace
 
 bool chooseFile(std::string* chosenPath, const std::string& initialFolder,
-                const char* filter) {
+                const char* filter, const std::string& wanted) {
   std::string program = desktopChooser();
   if (program.empty())
-    return chooseFileInConsole(chosenPath, filter);
+    return chooseFileInConsole(chosenPath, initialFolder, filter, wanted);
   std::string picked;
   if (runChooser(fileChooserArguments(program, initialFolder, filter), &picked) &&
       acceptFile(picked, chosenPath))
@@ -187,8 +187,10 @@ bool chooseFolder(std::string* folderPath) {
          acceptFolder(picked, folderPath);
 }
 
+bool isAbsolutePath(const std::string& path) { return !path.empty() && path[0] == '/'; }
+
 std::string makeFullPath(const std::string& path) {
-  std::string absolute = path[0] == '/' ? path : currentFolder() + "/" + path;
+  std::string absolute = isAbsolutePath(path) ? path : currentFolder() + "/" + path;
   // Dropping "." and empty components also drops trailing separators;
   // ".." stays, since a link may lie before it.
   std::string full;

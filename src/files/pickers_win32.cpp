@@ -15,10 +15,10 @@ static_assert(sizeof(void*) != 4 || sizeof(OPENFILENAMEA) == 88,
               "OPENFILENAMEA must be 88 bytes on 32-bit Windows");
 
 bool chooseFile(std::string* chosenPath, const std::string& initialFolder,
-                const char* filter) {
+                const char* filter, const std::string& wanted) {
   // A script at standard input could not answer a dialog.
   if (!stdinIsTerminal())
-    return chooseFileInConsole(chosenPath, filter);
+    return chooseFileInConsole(chosenPath, initialFolder, filter, wanted);
   char file[MAX_PATH] = {};
   OPENFILENAMEA dialog = {};
   dialog.lStructSize = sizeof dialog;
@@ -56,6 +56,13 @@ bool chooseFolder(std::string* folderPath) {
   }
   OleUninitialize();
   return chosen;
+}
+
+// "C:\\x", "C:x" (relative to that drive's folder, never to ours), "\\x"
+// and "\\\\server\\x" all leave the current folder out.
+bool isAbsolutePath(const std::string& path) {
+  return (!path.empty() && (path[0] == '\\' || path[0] == '/')) ||
+         (path.size() > 1 && path[1] == ':');
 }
 
 std::string makeFullPath(const std::string& path) {

@@ -1,6 +1,7 @@
 // Uploading one asset file as the content of a workshop item.
 #include <iostream>
 #include <sstream>
+#include <vector>
 
 #include "app/workshop.h"
 #include "assets/stock_files.h"
@@ -12,47 +13,37 @@
 namespace {
 
 const char kPreviewImageFilter[] = ".PNG\0*.png\0.JPG\0*.jpg\0ALL\0*.*\0";
+const char kPreviewWanted[] = "a preview image for the item (PNG or JPG)";
 
-// The submission's progress text now on the console, and the length of
-// the "Uploading" line that it follows.
-std::string shownProgress;
-size_t uploadLineLength = 0;
+// The submission's progress after the "Uploading" line.
+cProgressText uploadProgress;
 
-std::string progressText(EItemUpdateStatus status, uint64_t done, uint64_t total) {
+std::string percent(uint64_t done, uint64_t total) {
+  std::ostringstream text;
+  text << "(" << (total > 0 ? done * 100 / total : 0) << "%)";
+  return text.str();
+}
+
+// The progress text, longest form first; a narrow line gets a shorter one.
+std::vector<std::string> progressForms(EItemUpdateStatus status, uint64_t done,
+                                       uint64_t total) {
   switch (status) {
     case k_EItemUpdateStatusPreparingConfig:
-      return "(preparing)";
+      return {"(preparing)"};
     case k_EItemUpdateStatusPreparingContent:
-      return "(preparing content)";
+      return {"(preparing content)", "(preparing)"};
     case k_EItemUpdateStatusUploadingContent: {
       std::ostringstream text;
       text << "(uploading " << done << " of " << total << " bytes)";
-      return text.str();
+      return {text.str(), percent(done, total)};
     }
     case k_EItemUpdateStatusUploadingPreviewFile:
-      return "(uploading preview)";
+      return {"(uploading preview)", "(preview)"};
     case k_EItemUpdateStatusCommittingChanges:
-      return "(committing)";
+      return {"(committing)"};
     default:
-      return "";
+      return {};
   }
-}
-
-// Backspaces can't go back across a wrapped line, so progress is shown only
-// where it fits on the console line after "Uploading '...'... ".
-bool progressFits(const std::string& text) {
-  size_t columns = static_cast<size_t>(consoleColumns());
-  return columns > 0 && uploadLineLength % columns + text.size() < columns;
-}
-
-// Overwrites the progress text on the console with `text`.
-void replaceProgress(const std::string& text) {
-  if (text == shownProgress)
-    return;
-  std::string erase(shownProgress.size(), '\b');
-  std::string blank(shownProgress.size(), ' ');
-  std::cout << erase << blank << erase << text << std::flush;
-  shownProgress = text;
 }
 
 }  // namespace
@@ -110,7 +101,8 @@ void cWorkshop::uploadItem(PublishedFileId_t itemId, int assetType, std::string 
 // the game's own files; false when the user gives up.
 bool cWorkshop::chooseContentFile(int assetType, std::string* contentPath) {
   for (;;) {
-    if (chooseFile(contentPath, workshopPath, assetTypeFileFilter(assetType)) &&
+    if (chooseFile(contentPath, workshopPath, assetTypeFileFilter(assetType),
+                   "the " + assetTypeName(assetType) + " file to upload") &&
         checkAssetFileName(assetType, *contentPath) && !isStockFile(*contentPath)) {
       return true;
     }
@@ -154,13 +146,13 @@ bool cWorkshop::choosePreviewImage(const std::string& contentPath,
     return true;
   if (!ask)
     return false;
-  if (chooseFile(previewPath, workshopPath, kPreviewImageFilter))
+  if (chooseFile(previewPath, workshopPath, kPreviewImageFilter, kPreviewWanted))
     return true;
   for (;;) {
     std::cout << red << "\n\nInvalid choice. Retry? (y/n)";
     if (readLine() != "y")
       return false;
-    if (chooseFile(previewPath, workshopPath, kPreviewImageFilter))
+    if (chooseFile(previewPath, workshopPath, kPreviewImageFilter, kPreviewWanted))
       return true;
   }
 }
@@ -192,7 +184,7 @@ void cWorkshop::submitUpdate(PublishedFileId_t itemId, int assetType,
 
   std::string uploadLine = "Uploading '" + contentPath + "'... ";
   std::cout << green << "\n\n" << uploadLine;
-  uploadLineLength = uploadLine.size();
+  uploadProgress.start(uploadLine.size());
   SteamAPICall_t call = ugc->SubmitItemUpdate(handle, changeNote.c_str());
   if (call == k_uAPICallInvalid) {
     std::cout << red << "\nSomething went wrong in sending the update to Steam.\n";
@@ -211,13 +203,12 @@ void cWorkshop::showUpdateProgress() {
   uint64_t done = 0;
   uint64_t total = 0;
   EItemUpdateStatus status = ugc->GetItemUpdateProgress(updateHandle, &done, &total);
-  std::string text = progressText(status, done, total);
-  replaceProgress(progressFits(text) ? text : "");
+  uploadProgress.show(progressForms(status, done, total));
 }
 
 void cWorkshop::onSubmitItemUpdateResult(SubmitItemUpdateResult_t* result,
                                          bool ioFailure) {
-  replaceProgress("");
+  uploadProgress.clear();
   if (!checkRecord(result, "SubmitItemUpdateResult_t"))
     return;
   warnLegalAgreement(result->m_bUserNeedsToAcceptWorkshopLegalAgreement);

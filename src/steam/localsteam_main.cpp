@@ -1,5 +1,6 @@
 // drav-localsteam: sets up and inspects the store of the local workshop
-// service, for people and tests. Usage: drav-localsteam VERB STORE ...
+// service, for people and tests. Usage: drav-localsteam VERB STORE ...;
+// `drav-localsteam --help` lists the verbs.
 // Prints data as JSON on stdout; exits 0 on success, 2 with one line on
 // stderr on bad input, 1 when the store can't be written.
 #include <stdio.h>
@@ -35,6 +36,9 @@ int badInput(const std::string& message) {
 int cannotWrite(const cLocalStore& store) {
   return fail(kFailed, "cannot write the store in " + store.folder());
 }
+
+/// The one-line usage of `verb` on stderr; the bad input status.
+int usageOf(const std::string& verb);
 
 void printJson(const json& value) {
   printf("%s\n", value.dump(2, ' ', false, json::error_handler_t::replace).c_str());
@@ -87,7 +91,7 @@ int changeSettings(const cLocalStore& store, F change) {
 int verbInit(const cLocalStore& store, const cArgs& args) {
   uint32_t account = 1001;
   if (!args.empty() && !(args.size() == 2 && args[0] == "--account" && parseU32(args[1], &account)))
-    return badInput("usage: init STORE [--account N]");
+    return usageOf("init");
   if (store.exists())
     return badInput("a store exists already in " + store.folder());
   return store.create(account) ? 0 : cannotWrite(store);
@@ -95,7 +99,7 @@ int verbInit(const cLocalStore& store, const cArgs& args) {
 
 int verbStatus(const cLocalStore& store, const cArgs& args) {
   if (!args.empty())
-    return badInput("usage: status STORE");
+    return usageOf("status");
   cStoreSettings settings;
   std::vector<PublishedFileId_t> subscriptions;
   if (!store.readSettings(&settings) || !store.readSubscriptions(&subscriptions))
@@ -119,7 +123,7 @@ int setChoice(const cLocalStore& store, const std::string& value, const char* ye
 
 int verbSet(const cLocalStore& store, const cArgs& args) {
   if (args.size() != 2)
-    return badInput("usage: set STORE NAME VALUE");
+    return badInput("usage: set STORE NAME VALUE (see: drav-localsteam set --help)");
   const std::string& name = args[0];
   const std::string& value = args[1];
   if (name == "client")
@@ -193,7 +197,7 @@ int verbPublish(const cLocalStore& store, const cArgs& args) {
     }
   }
   if (!titled || files.empty())
-    return badInput("usage: publish STORE --title T [--owner N] [--app N] [--metadata M] [--tag T] FILE...");
+    return usageOf("publish");
   cStoreLock lock(store.folder());
   item.created = item.updated = storeTime();
   if (!lock.held() || !store.allocateId(&item.id) || !store.copyContentFiles(&item, files) ||
@@ -249,7 +253,7 @@ int verbUninstall(const cLocalStore& store, const cArgs& args) {
 
 int verbBreak(const cLocalStore& store, const cArgs& args) {
   if (args.size() != 1)
-    return badInput("usage: break STORE ID");
+    return usageOf("break");
   return changeItems(store, args,
                      eachItem([&](PublishedFileId_t id) { return store.breakCacheEntry(id); }));
 }
@@ -271,7 +275,7 @@ bool parseOutcome(const std::string& text, cStoreFault* fault) {
 
 int verbFault(const cLocalStore& store, const cArgs& args) {
   if (args.size() < 2 || args.size() > 3)
-    return badInput("usage: fault STORE create|query|submit|download OUTCOME [COUNT]");
+    return usageOf("fault");
   bool knownOp = false;
   for (const char* op : kFaultOps)
     knownOp = knownOp || args[0] == op;
@@ -303,7 +307,7 @@ int verbList(const cLocalStore& store, const cArgs& args) {
     for (const cOwnerEntry& entry : entries)
       ids.push_back(entry.id);
   } else {
-    return badInput("usage: list STORE [--owner N]");
+    return usageOf("list");
   }
   json items = json::array();
   for (PublishedFileId_t id : ids) {
@@ -319,7 +323,7 @@ int verbShow(const cLocalStore& store, const cArgs& args) {
   std::vector<PublishedFileId_t> ids;
   int status = 0;
   if (args.size() != 1)
-    return badInput("usage: show STORE ID");
+    return usageOf("show");
   if (!parseIds(store, args, &ids, &status))
     return status;
   cStoreItem item;
@@ -340,29 +344,83 @@ int verbShow(const cLocalStore& store, const cArgs& args) {
 struct cVerb {
   const char* name;
   int (*run)(const cLocalStore& store, const cArgs& args);
+  const char* arguments;
+  const char* what;
 };
 
 const cVerb kVerbs[] = {
-    {"init", verbInit},           {"status", verbStatus},       {"set", verbSet},
-    {"publish", verbPublish},     {"subscribe", verbSubscribe}, {"unsubscribe", verbUnsubscribe},
-    {"install", verbInstall},     {"uninstall", verbUninstall}, {"break", verbBreak},
-    {"fault", verbFault},         {"list", verbList},           {"show", verbShow},
+    {"init", verbInit, "STORE [--account N]", "makes a new store; N is your account (1001)"},
+    {"status", verbStatus, "STORE", "prints the settings, faults and subscriptions"},
+    {"list", verbList, "STORE [--owner N]", "prints every item, or those of account N"},
+    {"show", verbShow, "STORE ID", "prints every field of one item, its files and notes"},
+    {"publish", verbPublish,
+     "STORE --title T [--owner N] [--app N] [--metadata M] [--tag T] FILE...",
+     "adds an item with these files; prints its id"},
+    {"subscribe", verbSubscribe, "STORE ID...", "subscribes your account to the items"},
+    {"unsubscribe", verbUnsubscribe, "STORE ID...", "ends those subscriptions"},
+    {"install", verbInstall, "STORE ID...", "puts the items into the download cache"},
+    {"uninstall", verbUninstall, "STORE ID...", "takes the items out of the download cache"},
+    {"break", verbBreak, "STORE ID", "leaves the item's cache entry without its folder"},
+    {"set", verbSet, "STORE client running|stopped", "starts or stops the Steam client"},
+    {"set", verbSet, "STORE user on|off", "logs the user in or out"},
+    {"set", verbSet, "STORE workshop on|off", "makes the workshop reachable or not"},
+    {"set", verbSet, "STORE latency MS", "delays every answer by MS milliseconds"},
+    {"set", verbSet, "STORE legal accepted|pending", "the workshop legal agreement's state"},
+    {"set", verbSet, "STORE next-id N", "the id the next new item gets"},
+    {"set", verbSet, "STORE noise on|off", "answers for other apps and items between ours"},
+    {"fault", verbFault, "STORE create|query|submit|download CODE|refuse|null|iofail [COUNT]",
+     "the next COUNT (1) calls of that kind fail that way; COUNT 0 clears"},
 };
 
-int realMain(int argc, char** argv) {
-  if (argc < 3)
-    return badInput("usage: drav-localsteam VERB STORE ...");
-  std::string verb = argv[1];
-  cLocalStore store(argv[2]);
-  cArgs args(argv + 3, argv + argc);
-  for (const cVerb& known : kVerbs) {
-    if (verb != known.name)
-      continue;
-    if (verb != "init" && !store.exists())
-      return badInput("no store in " + store.folder());
-    return known.run(store, args);
+/// Prints every verb whose name is `only` (all for ""), with its arguments
+/// and what it does.
+void printUsage(FILE* stream, const std::string& only) {
+  fprintf(stream, "usage: drav-localsteam VERB STORE ...\n"
+                  "       drav-localsteam help | --help | VERB --help\n");
+  for (const cVerb& verb : kVerbs) {
+    if (only.empty() || only == verb.name)
+      fprintf(stream, "  %s %s\n      %s\n", verb.name, verb.arguments, verb.what);
   }
-  return badInput("unknown verb " + verb);
+  if (only.empty())
+    fprintf(stream, "Data is printed as JSON. Exit status: 0 on success, 2 on bad\n"
+                    "input, 1 when the store can't be written.\n");
+}
+
+bool isHelp(const std::string& word) { return word == "help" || word == "--help"; }
+
+const cVerb* findVerb(const std::string& name) {
+  for (const cVerb& verb : kVerbs) {
+    if (name == verb.name)
+      return &verb;
+  }
+  return nullptr;
+}
+
+int usageOf(const std::string& verb) {
+  return badInput(std::string("usage: ") + verb + " " + findVerb(verb)->arguments);
+}
+
+int realMain(int argc, char** argv) {
+  std::string verb = argc > 1 ? argv[1] : "";
+  if (argc == 2 && isHelp(verb)) {
+    printUsage(stdout, "");
+    return 0;
+  }
+  const cVerb* known = findVerb(verb);
+  if (known && argc == 3 && std::string(argv[2]) == "--help") {
+    printUsage(stdout, verb);
+    return 0;
+  }
+  if (argc < 3) {
+    printUsage(stderr, "");
+    return kBadInput;
+  }
+  if (!known)
+    return badInput("unknown verb " + verb + " (drav-localsteam --help lists them)");
+  cLocalStore store(argv[2]);
+  if (verb != "init" && !store.exists())
+    return badInput("no store in " + store.folder());
+  return known->run(store, cArgs(argv + 3, argv + argc));
 }
 
 }  // namespace

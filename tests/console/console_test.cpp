@@ -75,6 +75,23 @@ TEST_F(ConsoleTest, ColourChangeOnRedirectedOutputWritesNothingAndKeepsBuffering
   EXPECT_EQ("beforeafter", recorder.atLastFlush);
 }
 
+TEST(ColourDecisionTest, ColoursOnlyOnATerminalWithoutNoColor) {
+  struct {
+    bool terminal;
+    const char* noColour;
+    bool wanted;
+  } cases[] = {{true, nullptr, true}, {true, "", true},  {true, "1", false},
+               {true, "0", false},    {false, nullptr, false}, {false, "", false}};
+  for (const auto& one : cases)
+    EXPECT_EQ(one.wanted, coloursWanted(one.terminal, one.noColour))
+        << one.terminal << " " << (one.noColour ? one.noColour : "(unset)");
+}
+
+TEST(PrintableTextTest, ControlCharactersBecomeQuestionMarks) {
+  EXPECT_EQ("a?[31mb?c?d\xc3\xa9", printableText("a\x1b[31mb\nc\x7f" "d\xc3\xa9"));
+  EXPECT_EQ("?", printableText(std::string(1, '\0')));
+}
+
 TEST_F(ConsoleTest, ReadLineReadsEveryScriptedLineInOrder) {
   script_ << "1\n2\n\nlast\n";
   EXPECT_EQ("1", readLine());

@@ -93,8 +93,11 @@ def staging(args, rng):
         failed = ("\nFailed to set up the files for upload. Exiting..."
                   "\n\ncleaning up...done!\n")
         rule = ("\nNOTE:\nDRAV maps must be .tmx files.\n"
-                "\nYOU WILL CHOOSE THE FILE NOW.  \nChoose workshop asset: (*.tmx)\n/>"
-                "\nYou chose: big.tmx\n")
+                "\nYOU WILL CHOOSE THE FILE NOW.  \nChoose workshop asset: (*.tmx)"
+                "\nFolder: %s\nWanted: the Map file to upload"
+                "\n  (no matching file in this folder)\nType a number, a path in this "
+                "folder or a full path; an empty line cancels.\n/>"
+                "\nYou chose: big.tmx\n" % setup.game)
         expect_output(run, fc.BANNER + fc.menu(setup.game) +
                       "Creating new workshop item...\n"
                       "\nWorkshop item successfully created!\n(workshop item: %s)\n"

@@ -64,7 +64,7 @@ TEST_F(DesktopPickerTest, ZenityPicksAFileWithTitleFolderAndFilters) {
   installChooser("zenity", "echo '" + temp_.file("page.htm") + "'");
   std::string chosen;
   ASSERT_TRUE(chooseFile(&chosen, temp_.path(),
-                         ".PHP\0*.php\0HTM\0*.htm;*.HTM\0"));
+                         ".PHP\0*.php\0HTM\0*.htm;*.HTM\0", "a page"));
   EXPECT_EQ(temp_.file("page.htm"), chosen);
   EXPECT_EQ("--file-selection\n--title=Choose workshop asset:\n--filename=" +
                 temp_.path() + "/\n--file-filter=.PHP | *.php\n"
@@ -75,7 +75,7 @@ TEST_F(DesktopPickerTest, ZenityPicksAFileWithTitleFolderAndFilters) {
 TEST_F(DesktopPickerTest, CancelledChooserIsACancel) {
   installChooser("zenity", "exit 1");
   std::string chosen = "previous";
-  EXPECT_FALSE(chooseFile(&chosen, temp_.path(), "DRAV Map\0*.tmx\0"));
+  EXPECT_FALSE(chooseFile(&chosen, temp_.path(), "DRAV Map\0*.tmx\0", "a map"));
   EXPECT_EQ("", chosen);
   std::string folder = temp_.path();
   EXPECT_FALSE(chooseFolder(&folder));
@@ -85,7 +85,7 @@ TEST_F(DesktopPickerTest, CancelledChooserIsACancel) {
 TEST_F(DesktopPickerTest, ChosenPathMustExist) {
   installChooser("zenity", "echo '" + temp_.file("gone.tmx") + "'");
   std::string chosen = "previous";
-  EXPECT_FALSE(chooseFile(&chosen, temp_.path(), "DRAV Map\0*.tmx\0"));
+  EXPECT_FALSE(chooseFile(&chosen, temp_.path(), "DRAV Map\0*.tmx\0", "a map"));
   EXPECT_EQ("", chosen);
 }
 

@@ -41,7 +41,7 @@ class PickersTest : public ::testing::Test {
 
   bool pickFile(const std::string& line, std::string* chosen) {
     script_ << line << "\n";
-    return chooseFile(chosen, temp_.path(), kMapFilter);
+    return chooseFile(chosen, temp_.path(), kMapFilter, "a map");
   }
   bool pickFolder(const std::string& line, std::string* folder) {
     script_ << line << "\n";
@@ -64,19 +64,78 @@ class PickersTest : public ::testing::Test {
   std::streambuf* savedOut_ = nullptr;
 };
 
-TEST_F(PickersTest, FilePickerShowsTitleAndPatternsThenPrompts) {
+const char kHowToAnswer[] =
+    "\nType a number, a path in this folder or a full path; an empty line cancels.\n/>";
+
+TEST_F(PickersTest, FilePickerShowsFolderWantedAndMatchingFilesThenSaysItWasCancelled) {
+  writeFile(temp_.file("b.HTM"), "");
+  writeFile(temp_.file("a.php"), "");
+  writeFile(temp_.file("c.html.txt"), "");
+  writeFile(temp_.file("d\x1b[31m.php"), "");
   std::string chosen;
   script_ << "\n";
-  chooseFile(&chosen, temp_.path(),
-             ".PHP\0*.php\0HTM\0*.htm\0HTML\0*html\0");
-  EXPECT_EQ("\nChoose workshop asset: (*.php;*.htm;*html)\n/>", output_.str());
+  chooseFile(&chosen, temp_.path(), ".PHP\0*.php\0HTM\0*.htm\0HTML\0*html\0", "a page");
+  EXPECT_EQ("\nChoose workshop asset: (*.php;*.htm;*html)\nFolder: " + temp_.path() +
+                "\nWanted: a page\n  1) a.php\n  2) b.HTM\n  3) d?[31m.php" + kHowToAnswer +
+                "\nCancelled: no file chosen.",
+            output_.str());
 }
 
-TEST_F(PickersTest, FilePickerWithEmptyFilterShowsTheTitleAlone) {
+TEST_F(PickersTest, FilePickerWithEmptyFilterListsEveryFileAndSaysWhenNoneIsThere) {
   std::string chosen;
-  script_ << "\n";
-  chooseFile(&chosen, temp_.path(), "");
-  EXPECT_EQ("\nChoose workshop asset:\n/>", output_.str());
+  script_ << "\n\n";
+  chooseFile(&chosen, temp_.path(), "", "anything");
+  EXPECT_EQ("\nChoose workshop asset:\nFolder: " + temp_.path() +
+                "\nWanted: anything\n  1) arena.tmx" + kHowToAnswer +
+                "\nCancelled: no file chosen.",
+            output_.str());
+  output_.str("");
+  chooseFile(&chosen, temp_.file("levels"), "DRAV Map\0*.txt\0", "a map");
+  EXPECT_NE(std::string::npos,
+            output_.str().find("\nWanted: a map\n  (no matching file in this folder)\nType"));
+}
+
+TEST_F(PickersTest, FilePickerTakesANumberFromItsList) {
+  writeFile(temp_.file("beach.TMX"), "map");
+  writeFile(temp_.file("notes.txt"), "text");
+  struct {
+    const char* line;
+    const char* chosen;  // "" : refused
+  } cases[] = {{"1", "arena.tmx"}, {"2", "beach.TMX"}, {"3", ""}, {"0", ""},
+               {"01", "arena.tmx"}, {"-1", ""}, {"1 ", ""}};
+  for (const auto& one : cases) {
+    std::string chosen = "previous";
+    EXPECT_EQ(*one.chosen != 0, pickFile(one.line, &chosen)) << one.line;
+    EXPECT_EQ(*one.chosen ? temp_.file(one.chosen) : "", chosen) << one.line;
+  }
+}
+
+TEST_F(PickersTest, FilePickerListsAtMostFortyFiles) {
+  for (int i = 10; i < 52; ++i)
+    writeFile(temp_.file("m" + std::to_string(i) + ".tmx"), "map");
+  std::string chosen;
+  ASSERT_TRUE(pickFile("40", &chosen));
+  EXPECT_EQ(temp_.file("m48.tmx"), chosen);
+  EXPECT_NE(std::string::npos, output_.str().find("\n  40) m48.tmx\n  ... and 3 more\nType"));
+  EXPECT_FALSE(pickFile("41", &chosen));
+}
+
+TEST(MatchesPatternsTest, GlobsIgnoringCase) {
+  struct {
+    const char* name;
+    const char* patterns;
+    bool matches;
+  } cases[] = {
+      {"a.tmx", "*.tmx", true},          {"A.TMX", "*.tmx", true},
+      {"a.tmx.bak", "*.tmx", false},     {"page.html", "*.php;*html", true},
+      {"bots_x.txt", "bots_*.txt", true}, {"bots_.txt", "bots_*.txt", true},
+      {"bot_x.txt", "bots_*.txt", false}, {"noext", "*.*", true},
+      {"ab", "a?", true},                {"a", "a?", false},
+      {"", "*", true},                   {"x.tmx", "", false},
+  };
+  for (const auto& one : cases)
+    EXPECT_EQ(one.matches, matchesPatterns(one.name, one.patterns))
+        << one.name << " " << one.patterns;
 }
 
 TEST_F(PickersTest, FolderPickerShowsItsTitleThenPrompts) {
@@ -105,14 +164,15 @@ TEST_F(PickersTest, ChooseFileRefusalsEmptyThePath) {
   }
 }
 
-TEST_F(PickersTest, ChooseFileTakesARelativePathFromTheCurrentFolder) {
-  fs::current_path(temp_.path());
+TEST_F(PickersTest, ChooseFileTakesARelativePathFromItsFolderNotTheCurrentOne) {
+  fs::current_path(temp_.file("levels"));
   fs::path before = fs::current_path();
   std::string chosen;
   ASSERT_TRUE(pickFile("levels/deep.tmx", &chosen));
-  EXPECT_EQ(expectedPath("levels/deep.tmx"), chosen);
+  EXPECT_EQ(joinPath(temp_.file("levels"), "deep.tmx"), chosen);
   ASSERT_TRUE(pickFile("./arena.tmx", &chosen));
-  EXPECT_EQ(expectedPath("arena.tmx"), chosen);
+  EXPECT_EQ(temp_.file("arena.tmx"), chosen);
+  EXPECT_FALSE(pickFile("deep.tmx", &chosen));
   EXPECT_EQ(before, fs::current_path());
 }
 
@@ -144,7 +204,7 @@ TEST_F(PickersTest, ChooseFolderRefusalsLeaveThePathUnchanged) {
 
 TEST_F(PickersTest, EndOfInputIsACancel) {
   std::string chosen = "previous";
-  EXPECT_FALSE(chooseFile(&chosen, temp_.path(), kMapFilter));
+  EXPECT_FALSE(chooseFile(&chosen, temp_.path(), kMapFilter, "a map"));
   EXPECT_EQ("", chosen);
   std::string folder = temp_.path();
   EXPECT_FALSE(chooseFolder(&folder));

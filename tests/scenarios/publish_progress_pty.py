@@ -69,7 +69,7 @@ def run_checks(terminal, game):
     # The pause before the file picker waits for one key on a terminal.
     at = answer(terminal, re.escape("Press any key to continue . . . "), "k", at,
                 "the pause before the picker")
-    at = answer(terminal, re.escape("(bots_*.txt)") + PROMPT,
+    at = answer(terminal, re.escape("(bots_*.txt)") + r".*" + re.escape("cancels.") + PROMPT,
                 os.path.join(game, "bots_pty.txt") + "\n", at, "the picker asks")
     at = answer(terminal, re.escape("(y/n)") + PROMPT, "n\n", at,
                 "the preview question")

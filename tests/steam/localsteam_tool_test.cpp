@@ -34,10 +34,16 @@ class LocalSteamToolTest : public ::testing::Test {
   /// output files, so that runs may overlap.
   cRun run(const std::string& verb, const std::vector<std::string>& args = {},
            const std::string& tag = "run") {
-    std::string command = joinPath(getToolFolder(), DRAV_LOCALSTEAM_NAME) + " " + verb + " " +
-                          quote(store_.folder());
-    for (const std::string& arg : args)
-      command += " " + quote(arg);
+    std::vector<std::string> words = {verb, store_.folder()};
+    words.insert(words.end(), args.begin(), args.end());
+    return runWords(words, tag);
+  }
+
+  /// Runs the tool with exactly `words` after its name.
+  cRun runWords(const std::vector<std::string>& words, const std::string& tag = "run") {
+    std::string command = joinPath(getToolFolder(), DRAV_LOCALSTEAM_NAME);
+    for (const std::string& word : words)
+      command += " " + quote(word);
     std::string out = temp_.file(tag + ".out"), err = temp_.file(tag + ".err");
     command += " >" + quote(out) + " 2>" + quote(err);
     cRun result;
@@ -128,6 +134,34 @@ TEST_F(LocalSteamToolTest, BadInputExitsTwoWithOneLine) {
     ASSERT_FALSE(result.err.empty());
     EXPECT_EQ(result.err.size() - 1, result.err.find('\n'));
   }
+}
+
+TEST_F(LocalSteamToolTest, HelpListsEveryVerb) {
+  const char* const verbs[] = {"init", "status", "list", "show", "publish", "subscribe",
+                               "unsubscribe", "install", "uninstall", "break", "set", "fault"};
+  struct cHelpCase {
+    std::vector<std::string> words;
+    int status;
+    bool onStdout;
+  };
+  const cHelpCase cases[] = {
+      {{"help"}, 0, true}, {{"--help"}, 0, true}, {{}, 2, false}, {{"list"}, 2, false}};
+  for (const cHelpCase& one : cases) {
+    cRun result = runWords(one.words);
+    SCOPED_TRACE(one.words.empty() ? "(nothing)" : one.words[0]);
+    EXPECT_EQ(one.status, result.status);
+    const std::string& text = one.onStdout ? result.out : result.err;
+    EXPECT_EQ("", one.onStdout ? result.err : result.out);
+    for (const char* verb : verbs)
+      EXPECT_NE(std::string::npos, text.find(std::string("\n  ") + verb + " STORE")) << verb;
+  }
+  cRun set = runWords({"set", "--help"});
+  EXPECT_EQ(0, set.status);
+  EXPECT_NE(std::string::npos, set.out.find("  set STORE latency MS\n      delays"));
+  EXPECT_EQ(std::string::npos, set.out.find("  fault STORE"));
+  cRun unknown = runWords({"frob", "--help"});
+  EXPECT_EQ(2, unknown.status);
+  EXPECT_NE(std::string::npos, unknown.err.find("unknown verb frob"));
 }
 
 // How the service acts on each setting and fault is the service's own test;

@@ -1,0 +1,86 @@
+#include "app/options.h"
+
+#include <stdlib.h>
+
+#include "console/console.h"
+#include "steam/steam_backend.h"
+#include "steam/steam_library.h"
+
+namespace {
+
+const char kVersion[] = "1.2";
+
+const char kUsage[] = "usage: drav-workshop [-h | --help | --version]\n";
+
+const char kHelp[] =
+    "Publishes DRAV content to the game's Steam Workshop and installs the\n"
+    "items you subscribe to. Without options it shows a menu:\n"
+    "  1  create a new workshop item and upload its first asset file\n"
+    "  2  upload a new asset file to one of your items\n"
+    "  3  install every subscribed item into the game's folders\n"
+    "  4  open the workshop path (the game's folder) in the file browser\n"
+    "  5  change the workshop path\n"
+    "  x  exit\n"
+    "\n"
+    "Files:\n"
+    "  workshopPath.txt       in the folder the tool starts in: the workshop\n"
+    "                         path, the game's folder that holds its assets\n"
+    "  _DRAV_WORKSHOP_TEMP_   staging folder inside the workshop path; the\n"
+    "                         file being uploaded is copied there, and the\n"
+    "                         folder is removed after each action\n"
+    "  _default_workshop_.png beside the tool: preview of new items that get\n"
+    "                         no image of their own\n"
+    "\n"
+    "Environment:\n"
+    "  DRAV_LOCAL_STEAM  a store folder of the local workshop service, used\n"
+    "                    instead of Steam\n"
+    "  NO_COLOR          set and not empty: no colours on the terminal\n"
+    "\n"
+    "Exit status: 0 when the tool ends normally, 2 on an unknown option.\n";
+
+int printHelp(std::ostream& out) {
+  out << kUsage << "\n" << kHelp;
+  return 0;
+}
+
+int printVersion(std::ostream& out) {
+  const char* store = getenv("DRAV_LOCAL_STEAM");
+  out << "drav-workshop " << kVersion << "\nSteam app id: " << toolAppId()
+      << "\nSteam back end: ";
+  if (store)
+    out << "the local workshop service, store folder \"" << store << "\"\n";
+  else
+    out << "the Steam library " << steamLibraryFileName() << " beside the tool\n";
+  return 0;
+}
+
+struct cOption {
+  const char* name;
+  const char* shortName;
+  int (*run)(std::ostream& out);
+};
+
+const cOption kOptions[] = {
+    {"--help", "-h", printHelp},
+    {"--version", nullptr, printVersion},
+};
+
+}  // namespace
+
+bool runCommandLine(const std::vector<std::string>& args, std::ostream& out,
+                    std::ostream& err, int* status) {
+  if (args.empty())
+    return false;
+  for (const cOption& option : kOptions) {
+    bool named = args[0] == option.name ||
+                 (option.shortName && args[0] == option.shortName);
+    if (named && args.size() == 1) {
+      *status = option.run(out);
+      return true;
+    }
+  }
+  err << "drav-workshop: unknown or misplaced argument \"" << printableText(args[0])
+      << "\"\n" << kUsage;
+  *status = 2;
+  return true;
+}
