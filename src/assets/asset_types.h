@@ -49,7 +49,4 @@ AssetType assetTypeForMenuKey(const std::string& line);
 /// The lines of the asset type menu, in the order of their keys.
 std::string assetTypeMenu();
 
-bool startsWith(const std::string& text, const std::string& prefix);
-bool endsWith(const std::string& text, const std::string& suffix);
-
 #endif  // DRAV_ASSETS_ASSET_TYPES_H_

@@ -28,6 +28,8 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "platform/files.h"
+
 typedef uint64_t PublishedFileId_t;
 
 /// A failure the next calls of one kind answer with.
@@ -93,14 +95,10 @@ struct cContentFile {
 class cStoreLock {
  public:
   explicit cStoreLock(const std::string& storeFolder);
-  ~cStoreLock();
-  bool held() const { return held_; }
+  bool held() const { return lock_.held(); }
 
  private:
-  cStoreLock(const cStoreLock&) = delete;
-  cStoreLock& operator=(const cStoreLock&) = delete;
-  intptr_t handle_;
-  bool held_;
+  cFileLock lock_;
 };
 
 /// Reads and writes one store. Callers take a cStoreLock around every
@@ -166,6 +164,8 @@ class cLocalStore {
   /// The empty place of the item's next content version.
   std::string nextContentFolder(const cStoreItem& item) const;
   bool writeOwnerEntry(const cStoreItem& item) const;
+  std::string ownerFile(uint32_t owner) const;
+  std::string subscribedMarker(PublishedFileId_t id) const;
 
   std::string folder_;
 };
@@ -173,6 +173,10 @@ class cLocalStore {
 /// The settings and an item as the store writes them, for showing.
 nlohmann::json settingsToJson(const cStoreSettings& settings);
 nlohmann::json itemToJson(const cStoreItem& item);
+
+/// Every regular file below `folder` (links to folders are not entered),
+/// named relative to it with "/" between components, in no order.
+void listFilesBelow(const std::string& folder, std::vector<cContentFile>* files);
 
 /// Parses an unsigned decimal number that fits `max`; no sign, no blanks.
 bool parseUnsigned(const std::string& text, uint64_t max, uint64_t* value);

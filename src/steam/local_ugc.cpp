@@ -1,11 +1,10 @@
 // The Workshop half of the local service.
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 #include "steam/local_steam.h"
 
-namespace fs = std::filesystem;
+#include "files/directory.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -41,21 +40,20 @@ bool validTag(const std::string& tag) {
 
 /// Whether `folder` is a folder with at least one entry.
 bool folderHasEntries(const std::string& folder) {
-  std::error_code error;
-  if (!fs::is_directory(folder, error))
+  if (fileStatus(folder).kind != kFolder)
     return false;
-  return fs::directory_iterator(folder, error) != fs::directory_iterator();
+  std::vector<std::string> files, folders;
+  listFiles(folder, &files);
+  listFolders(folder, &folders);
+  return !files.empty() || !folders.empty();
 }
 
 uint64_t folderBytes(const std::string& folder) {
+  std::vector<cContentFile> files;
+  listFilesBelow(folder, &files);
   uint64_t total = 0;
-  std::error_code error;
-  for (fs::recursive_directory_iterator entry(folder, error), end; !error && entry != end;
-       entry.increment(error)) {
-    std::error_code sizeError;
-    if (entry->is_regular_file(sizeError))
-      total += entry->file_size(sizeError);
-  }
+  for (const cContentFile& file : files)
+    total += file.size;
   return total;
 }
 
@@ -327,9 +325,9 @@ EResult cLocalUgc::checkUpdate(const cUpdate& update, const cStoreItem& item) co
   if (!update.contentFolder.empty() && !folderHasEntries(update.contentFolder))
     return k_EResultFileNotFound;
   if (!update.previewFile.empty()) {
-    std::error_code error;
-    uint64_t size = fs::file_size(update.previewFile, error);
-    if (error || !std::ifstream(update.previewFile, std::ios::binary))
+    FileStatus preview = fileStatus(update.previewFile);
+    uint64_t size = preview.size;
+    if (preview.kind != kRegularFile || !isReadableFile(update.previewFile))
       return k_EResultFileNotFound;
     if (size > kMaxPreview)
       return k_EResultLimitExceeded;

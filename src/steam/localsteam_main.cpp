@@ -5,12 +5,12 @@
 #include <stdio.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "steam/local_store.h"
 #include "steam/steam_backend.h"
 
@@ -166,8 +166,7 @@ int verbPublish(const cLocalStore& store, const cArgs& args) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg.compare(0, 2, "--") != 0) {
-      std::error_code error;
-      if (!std::filesystem::is_regular_file(arg, error))
+      if (fileStatus(arg).kind != kRegularFile)
         return badInput("not a file: " + arg);
       files.push_back(arg);
       continue;

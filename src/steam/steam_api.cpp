@@ -2,8 +2,7 @@
 // environment chooses.
 #include "steam/steam_api.h"
 
-#include <stdlib.h>
-
+#include "platform/process.h"
 #include "steam/steam_backend.h"
 
 #ifndef DRAV_APP_ID
@@ -20,8 +19,9 @@ cSteamBackend* chosen = nullptr;
 
 cSteamBackend* backend() {
   if (!chosen) {
-    const char* store = getenv("DRAV_LOCAL_STEAM");
-    chosen = store ? newLocalSteam(store) : newSteamLibrary();
+    std::string store;
+    chosen = environmentValue("DRAV_LOCAL_STEAM", &store) ? newLocalSteam(store)
+                                                          : newSteamLibrary();
   }
   return chosen;
 }

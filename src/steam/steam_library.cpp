@@ -5,6 +5,9 @@
 
 #include <string>
 
+#include "platform/library.h"
+#include "platform/process.h"
+
 namespace {
 
 /// One versioned name of an interface accessor. Newer libraries drop the
@@ -376,7 +379,7 @@ class cSteamLibrary final : public cSteamBackend {
   void runCallbacks() override {
     if (started_)
       api_.runCallbacks();
-    sleepOneMillisecond();  // so that waiting for Steam leaves the core idle
+    sleepMilliseconds(1);  // so that waiting for Steam leaves the core idle
   }
 
   void registerCallback(CCallbackBase* callback, int id) override {

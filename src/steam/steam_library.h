@@ -30,18 +30,4 @@ const char* steamLibraryFileName();
 /// and on Linux then through the loader's normal search. Null when none.
 void* openSteamLibrary();
 
-/// Opens exactly the file `path`. Null when it can't.
-void* openLibraryFile(const std::string& path);
-
-/// The address of the exported function `name`; null when absent.
-void* findLibrarySymbol(void* library, const char* name);
-
-void closeLibrary(void* library);
-
-/// Sets the environment variable `name` to `value` unless it is already
-/// set, so that both the C runtime and the library see it.
-void setEnvironmentDefault(const char* name, const std::string& value);
-
-void sleepOneMillisecond();
-
 #endif  // DRAV_STEAM_STEAM_LIBRARY_H_

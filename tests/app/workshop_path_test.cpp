@@ -40,7 +40,8 @@ TEST(PathFile, WrittenFileHoldsExactlyThePathAndReadsBack) {
   std::string path;
   ASSERT_TRUE(readPathFile(file, &path));
   EXPECT_EQ("/games/DRAV", path);
-  EXPECT_EQ("", readFile(file + ".tmp")) << "no temporary file is left";
+  EXPECT_EQ(std::vector<std::string>{"workshopPath.txt"}, sortedFiles(dir.path()))
+      << "no temporary file is left";
 }
 
 TEST(PathFile, UnwritableFolderReportsFailureAndKeepsNothing) {

@@ -14,6 +14,7 @@
 #include "files/paths.h"
 #include "steam/local_store.h"
 #include "steam/steam_backend.h"
+#include "platform/files.h"
 #include "test_util.h"
 
 namespace {
@@ -591,11 +592,11 @@ TEST_F(LocalSteamTest, BrokenEntryIsInstalledWithoutItsFolder) {
   start();
   char folder[1024];
   ASSERT_TRUE(ugc_->GetItemInstallInfo(id, nullptr, folder, sizeof(folder), nullptr));
-  EXPECT_FALSE(folderExists(folder));
+  EXPECT_NE(kFolder, fileStatus(folder).kind);
   EXPECT_EQ(uint32_t{k_EItemStateInstalled}, ugc_->GetItemState(id));
 
   EXPECT_EQ(k_EResultOK, download(id).result);  // a download mends it
-  EXPECT_TRUE(folderExists(folder));
+  EXPECT_EQ(kFolder, fileStatus(folder).kind);
   ASSERT_TRUE(store_->uncacheItem(id));
   EXPECT_FALSE(ugc_->GetItemInstallInfo(id, nullptr, folder, sizeof(folder), nullptr));
 }

@@ -14,6 +14,7 @@
 #include "files/paths.h"
 #include "steam/local_store.h"
 #include "steam/steam_backend.h"
+#include "platform/files.h"
 #include "test_util.h"
 
 using nlohmann::json;
@@ -175,7 +176,7 @@ TEST_F(LocalSteamToolTest, SubscribeInstallBreakAndUninstall) {
   ASSERT_EQ(0, run("install", {"1000000"}).status);
   EXPECT_EQ("abc", readFile(joinPath(store_.cacheFolder(1000000), "map_a.txt")));
   ASSERT_EQ(0, run("break", {"1000000"}).status);
-  EXPECT_FALSE(folderExists(store_.cacheFolder(1000000)));
+  EXPECT_NE(kFolder, fileStatus(store_.cacheFolder(1000000)).kind);
   EXPECT_TRUE(store_.isCached(1000000, &time));
   ASSERT_EQ(0, run("uninstall", {"1000000"}).status);
   EXPECT_FALSE(store_.isCached(1000000, &time));

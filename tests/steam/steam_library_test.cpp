@@ -9,6 +9,7 @@
 #include <string>
 
 #include "files/paths.h"
+#include "platform/library.h"
 #include "steam/steam_callback.h"
 #include "test_util.h"
 

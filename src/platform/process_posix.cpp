@@ -1,8 +1,11 @@
-#include "app/open_folder.h"
+#include "platform/process.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <spawn.h>
+#include <stdlib.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -16,6 +19,36 @@ const char kOpener[] = "xdg-open";
 #endif
 
 }  // namespace
+
+uint32_t currentProcessId() {
+  return static_cast<uint32_t>(getpid());
+}
+
+std::string executablePath() {
+  char buffer[PATH_MAX];
+  ssize_t length = readlink("/proc/self/exe", buffer, sizeof(buffer));
+  if (length <= 0 || length == static_cast<ssize_t>(sizeof(buffer)))
+    return std::string();
+  return std::string(buffer, static_cast<size_t>(length));
+}
+
+bool environmentValue(const char* name, std::string* value) {
+  const char* found = getenv(name);
+  if (!found)
+    return false;
+  *value = found;
+  return true;
+}
+
+void setEnvironmentDefault(const char* name, const std::string& value) {
+  setenv(name, value.c_str(), 0);
+}
+
+void sleepMilliseconds(uint32_t milliseconds) {
+  timespec delay = {static_cast<time_t>(milliseconds / 1000),
+                    static_cast<long>(milliseconds % 1000) * 1000000L};
+  nanosleep(&delay, nullptr);
+}
 
 // The opener runs in a grandchild, so it is detached from the tool: the
 // child exits at once and is reaped here, the opener is adopted by init.
