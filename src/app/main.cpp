@@ -2,11 +2,13 @@
 // hands over to the workshop object and tears everything down in order.
 #include <iostream>
 
+#include "app/backend_choice.h"
 #include "app/workshop.h"
 #include "console/console.h"
 #include "files/directory.h"
 
 int main() {
+  replaceSteamBackend(chooseSteamBackend());
   cFileSystem* fileSystem = new cFileSystem;
   cWorkshop* workshop = new cWorkshop(fileSystem);
 

@@ -38,7 +38,7 @@ class cWorkshop {
   void waitForAction();
 
   // Asset types.
-  AssetType chooseAssetType();
+  AssetType chooseAssetType() { return ::chooseAssetType(); }
 
   // Publishing.
   void createItem();

@@ -9,7 +9,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include DRAV_STEAM_ABI_HEADER
+#include "steam/steam_abi.h"
 
 typedef uint64_t PublishedFileId_t;
 typedef uint64_t SteamAPICall_t;

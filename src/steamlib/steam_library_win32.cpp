@@ -1,7 +1,7 @@
 // Opening the Steam library on Windows: only by full path from the tool's
 // own folder, never through the DLL search order, which would let the
 // current folder or PATH plant a library.
-#include "steam/steam_library.h"
+#include "steamlib/steam_library.h"
 
 #include "files/paths.h"
 #include "platform/library.h"

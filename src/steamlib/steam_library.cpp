@@ -1,12 +1,13 @@
 // The back end over the redistributable Steam library: its flat C
 // interface resolved at run time, and adapters that present it through our
 // ISteam* declarations. No SDK header and no link-time dependency.
-#include "steam/steam_library.h"
+#include "steamlib/steam_library.h"
 
 #include <string>
 
 #include "platform/library.h"
 #include "platform/process.h"
+#include "steam/app_id.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "steam/local_store_json.h"
+#include "localsteam/local_store_json.h"
 
 #include "platform/files.h"
 

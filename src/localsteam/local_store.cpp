@@ -1,4 +1,4 @@
-#include "steam/local_store.h"
+#include "localsteam/local_store.h"
 
 #include <time.h>
 
@@ -10,7 +10,7 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/strings.h"
-#include "steam/local_store_json.h"
+#include "localsteam/local_store_json.h"
 
 using nlohmann::json;
 

@@ -12,8 +12,8 @@
 
 #include "files/directory.h"
 #include "files/paths.h"
-#include "steam/local_store.h"
-#include "steam/steam_backend.h"
+#include "localsteam/local_steam.h"
+#include "localsteam/local_store.h"
 #include "platform/files.h"
 #include "test_util.h"
 

@@ -3,12 +3,16 @@
 // half (steam_library_posix.cpp / steam_library_win32.cpp) finds and opens
 // the library file. A library is an opaque pointer, so no platform type
 // leaks out of here.
-#ifndef DRAV_STEAM_STEAM_LIBRARY_H_
-#define DRAV_STEAM_STEAM_LIBRARY_H_
+#ifndef DRAV_STEAMLIB_STEAM_LIBRARY_H_
+#define DRAV_STEAMLIB_STEAM_LIBRARY_H_
 
 #include <string>
 
 #include "steam/steam_backend.h"
+
+/// The player's Steam client through the redistributable library, loaded
+/// at run time.
+cSteamBackend* newSteamLibrary();
 
 /// The back end over exactly the library file `path`, not the one that the
 /// tool's search finds; for tests.
@@ -30,4 +34,4 @@ const char* steamLibraryFileName();
 /// and on Linux then through the loader's normal search. Null when none.
 void* openSteamLibrary();
 
-#endif  // DRAV_STEAM_STEAM_LIBRARY_H_
+#endif  // DRAV_STEAMLIB_STEAM_LIBRARY_H_

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "steam/local_store.h"
-#include "steam/steam_backend.h"
+#include "localsteam/local_store.h"
+#include "steam/app_id.h"
 
 using nlohmann::json;
 

@@ -8,7 +8,7 @@
 
 #include "files/directory.h"
 #include "files/paths.h"
-#include "steam/local_store.h"
+#include "localsteam/local_store.h"
 #include "test_util.h"
 
 namespace {

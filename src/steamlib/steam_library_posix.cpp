@@ -1,5 +1,5 @@
 // Opening the Steam library on Linux and macOS.
-#include "steam/steam_library.h"
+#include "steamlib/steam_library.h"
 
 #include <dlfcn.h>
 

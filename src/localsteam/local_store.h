@@ -17,8 +17,8 @@
 //   cache/ID.broken        marker: installed, but its folder is gone
 // Every file is written beside its place and renamed over it, so a killed
 // process leaves either the old or the new version.
-#ifndef DRAV_STEAM_LOCAL_STORE_H_
-#define DRAV_STEAM_LOCAL_STORE_H_
+#ifndef DRAV_LOCALSTEAM_LOCAL_STORE_H_
+#define DRAV_LOCALSTEAM_LOCAL_STORE_H_
 
 #include <stdint.h>
 
@@ -184,4 +184,4 @@ bool parseUnsigned(const std::string& text, uint64_t max, uint64_t* value);
 /// Seconds since 1970, as Steam's 32-bit times.
 uint32_t storeTime();
 
-#endif  // DRAV_STEAM_LOCAL_STORE_H_
+#endif  // DRAV_LOCALSTEAM_LOCAL_STORE_H_

@@ -1,7 +1,7 @@
 // The Workshop half of the local service.
 #include <algorithm>
 
-#include "steam/local_steam.h"
+#include "localsteam/local_steam.h"
 
 #include "files/directory.h"
 #include "platform/files.h"

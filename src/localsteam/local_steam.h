@@ -3,8 +3,8 @@
 // answer later return a handle at once; their work is done and their
 // record delivered inside runCallbacks once the store's latency has
 // passed, as Steam does it.
-#ifndef DRAV_STEAM_LOCAL_STEAM_H_
-#define DRAV_STEAM_LOCAL_STEAM_H_
+#ifndef DRAV_LOCALSTEAM_LOCAL_STEAM_H_
+#define DRAV_LOCALSTEAM_LOCAL_STEAM_H_
 
 #include <string.h>
 
@@ -14,8 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "steam/local_store.h"
+#include "localsteam/local_store.h"
+#include "steam/app_id.h"
 #include "steam/steam_backend.h"
+
+/// The local workshop service over the store folder `storeFolder`.
+cSteamBackend* newLocalSteam(const std::string& storeFolder);
 
 /// The base of every user's 64-bit Steam id: add the account id.
 const uint64_t kSteamIdBase = 76561197960265728ULL;
@@ -217,4 +221,4 @@ class cLocalSteam : public cSteamBackend {
   uint64_t lastCall_ = 1ULL << 32;
 };
 
-#endif  // DRAV_STEAM_LOCAL_STEAM_H_
+#endif  // DRAV_LOCALSTEAM_LOCAL_STEAM_H_

@@ -1,4 +1,4 @@
-#include "steam/steam_library.h"
+#include "steamlib/steam_library.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "steam/local_steam.h"
+#include "localsteam/local_steam.h"
 
 #include <algorithm>
 #include <thread>

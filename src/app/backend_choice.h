@@ -1,0 +1,12 @@
+// The one choice of what stands behind the Steamworks declarations.
+#ifndef DRAV_APP_BACKEND_CHOICE_H_
+#define DRAV_APP_BACKEND_CHOICE_H_
+
+#include "steam/steam_backend.h"
+
+/// The local workshop service when the environment variable
+/// DRAV_LOCAL_STEAM names a store folder, otherwise the player's Steam
+/// client through the redistributable library.
+cSteamBackend* chooseSteamBackend();
+
+#endif  // DRAV_APP_BACKEND_CHOICE_H_
