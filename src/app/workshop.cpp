@@ -1,4 +1,5 @@
 // The workshop object's frame: construction, teardown and the menu loop.
+#include "app/path_file.h"
 #include "app/workshop.h"
 
 #include <iostream>

@@ -2,6 +2,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "app/path_file.h"
 #include "app/workshop.h"
 #include "console/console.h"
 #include "files/pickers.h"

@@ -112,14 +112,12 @@ bool cLocalSteam::takeFault(const char* op, cStoreFault* fault) {
   return true;
 }
 
-SteamAPICall_t cLocalSteam::post(int callbackId, bool isCall, PublishedFileId_t item,
-                                 const void* base, size_t size, const cStoreFault* fault,
-                                 std::function<void(void*)> work,
+SteamAPICall_t cLocalSteam::post(int callbackId, bool isCall, const void* base, size_t size,
+                                 const cStoreFault* fault, std::function<void(void*)> work,
                                  std::function<void(void*, EResult)> setResult) {
   cAnswer answer;
   answer.call = isCall ? ++lastCall_ : 0;
   answer.callbackId = callbackId;
-  answer.item = item;
   answer.due = std::chrono::steady_clock::now() + latency();
   const unsigned char* bytes = static_cast<const unsigned char*>(base);
   answer.record.assign(bytes, bytes + size);
@@ -135,12 +133,6 @@ SteamAPICall_t cLocalSteam::post(int callbackId, bool isCall, PublishedFileId_t 
 bool cLocalSteam::callPending(SteamAPICall_t call) const {
   return std::any_of(pending_.begin(), pending_.end(),
                      [&](const cAnswer& answer) { return answer.call == call; });
-}
-
-bool cLocalSteam::downloadPending(PublishedFileId_t item) const {
-  return std::any_of(pending_.begin(), pending_.end(), [&](const cAnswer& answer) {
-    return answer.item == item && answer.callbackId == DownloadItemResult_t::k_iCallback;
-  });
 }
 
 void cLocalSteam::runCallbacks() {

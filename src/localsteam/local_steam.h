@@ -61,7 +61,6 @@ class cLocalUgc : public ISteamUGC {
 
   uint32_t GetSubscribedItems(PublishedFileId_t* pvecPublishedFileID,
                               uint32_t cMaxEntries) override;
-  uint32_t GetItemState(PublishedFileId_t nPublishedFileID) override;
   /// Costs one stat (two for an item not in the cache). The size on disk is
   /// not tracked and reported as 0; the time stamp is the folder's.
   bool GetItemInstallInfo(PublishedFileId_t nPublishedFileID, uint64_t* punSizeOnDisk,
@@ -165,19 +164,15 @@ class cLocalSteam : public cSteamBackend {
   /// call handle.
   template <class R>
   SteamAPICall_t answer(const R& base, const cStoreFault* fault, std::function<void(R*)> work) {
-    return post(R::k_iCallback, true, 0, &base, sizeof(R), fault, eraseType<R>(work), resultSetter<R>());
+    return post(R::k_iCallback, true, &base, sizeof(R), fault, eraseType<R>(work), resultSetter<R>());
   }
-  /// Broadcasts a record of type R later, like `answer`. `item` names the
-  /// item whose download this is (0: none).
+  /// Broadcasts a record of type R later, like `answer`.
   template <class R>
-  void broadcast(const R& base, const cStoreFault* fault, std::function<void(R*)> work,
-                 PublishedFileId_t item) {
-    post(R::k_iCallback, false, item, &base, sizeof(R), fault, eraseType<R>(work), resultSetter<R>());
+  void broadcast(const R& base, const cStoreFault* fault, std::function<void(R*)> work) {
+    post(R::k_iCallback, false, &base, sizeof(R), fault, eraseType<R>(work), resultSetter<R>());
   }
   /// True while `call` waits for its answer.
   bool callPending(SteamAPICall_t call) const;
-  /// True while a download of `item` waits for its answer.
-  bool downloadPending(PublishedFileId_t item) const;
   /// The latency read at init.
   std::chrono::milliseconds latency() const;
 
@@ -185,7 +180,6 @@ class cLocalSteam : public cSteamBackend {
   struct cAnswer {
     SteamAPICall_t call;  // 0 for a broadcast
     int callbackId;
-    PublishedFileId_t item;
     std::chrono::steady_clock::time_point due;
     std::vector<unsigned char> record;
     cStoreFault fault;
@@ -203,7 +197,7 @@ class cLocalSteam : public cSteamBackend {
     return [](void* record, EResult code) { static_cast<R*>(record)->m_eResult = code; };
   }
 
-  SteamAPICall_t post(int callbackId, bool isCall, PublishedFileId_t item, const void* base,
+  SteamAPICall_t post(int callbackId, bool isCall, const void* base,
                       size_t size, const cStoreFault* fault, std::function<void(void*)> work,
                       std::function<void(void*, EResult)> setResult);
   void deliver(cAnswer* answer);

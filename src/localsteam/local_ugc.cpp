@@ -426,18 +426,6 @@ uint32_t cLocalUgc::GetSubscribedItems(PublishedFileId_t* pvecPublishedFileID,
   return count;
 }
 
-uint32_t cLocalUgc::GetItemState(PublishedFileId_t nPublishedFileID) {
-  uint32_t state = k_EItemStateNone;
-  uint32_t time;
-  if (steam_->store().isSubscribed(nPublishedFileID))
-    state |= k_EItemStateSubscribed;
-  if (steam_->store().isCached(nPublishedFileID, &time))
-    state |= k_EItemStateInstalled;
-  if (steam_->downloadPending(nPublishedFileID))
-    state |= k_EItemStateDownloading;
-  return state;
-}
-
 bool cLocalUgc::GetItemInstallInfo(PublishedFileId_t nPublishedFileID, uint64_t* punSizeOnDisk,
                                    char* pchFolder, uint32_t cchFolderSize,
                                    uint32_t* punTimeStamp) {
@@ -476,8 +464,7 @@ bool cLocalUgc::DownloadItem(PublishedFileId_t nPublishedFileID, bool) {
           record->m_eResult = k_EResultFileNotFound;
         else
           record->m_eResult = store->cacheItem(current) ? k_EResultOK : k_EResultIOFailure;
-      },
-      item.id);
+      });
   return true;
 }
 
@@ -491,6 +478,6 @@ void cLocalUgc::broadcastNoise(PublishedFileId_t item, AppId_t app) {
   otherApp.m_unAppID = app + 1;
   otherApp.m_nPublishedFileId = item;
   auto keep = [](DownloadItemResult_t*) {};
-  steam_->broadcast<DownloadItemResult_t>(otherItem, nullptr, keep, 0);
-  steam_->broadcast<DownloadItemResult_t>(otherApp, nullptr, keep, 0);
+  steam_->broadcast<DownloadItemResult_t>(otherItem, nullptr, keep);
+  steam_->broadcast<DownloadItemResult_t>(otherApp, nullptr, keep);
 }

@@ -99,8 +99,12 @@ bool writeFileAtomically(const std::string& path, const std::string& content);
 
 enum CopyOutcome {
   kCopied,
-  kSourceMissing,  // missing, a folder, or no file that can be opened
-  kSourceUnreadable,  // a file that exists but refuses to be read
+  // Missing, a folder, or a file that can't be opened for reading: nothing
+  // to report, as the copy's one open of the source tells it.
+  kSourceMissing,
+  // Windows only: a file that passed the first look but refused the open
+  // for the copy itself.
+  kSourceUnreadable,
   kTargetUnwritable,
   kTransferFailed,
 };

@@ -8,6 +8,7 @@
 #include "files/file_copy.h"
 #include "files/paths.h"
 #include "files/pickers.h"
+#include "publish/publish.h"
 
 namespace {
 

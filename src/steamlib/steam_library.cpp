@@ -89,7 +89,6 @@ struct cFlatApi {
   uint64_t (*submitItemUpdate)(void*, uint64_t, const char*);
   int32_t (*getItemUpdateProgress)(void*, uint64_t, uint64_t*, uint64_t*);
   void* getSubscribedItems;
-  uint32_t (*getItemState)(void*, uint64_t);
   bool (*getItemInstallInfo)(void*, uint64_t, uint64_t*, char*, uint32_t, uint32_t*);
   bool (*downloadItem)(void*, uint64_t, bool);
 };
@@ -183,7 +182,6 @@ bool resolveFlatApi(void* library, cFlatApi* api, std::string* missing) {
   r.need("SteamAPI_ISteamUGC_SubmitItemUpdate", &api->submitItemUpdate);
   r.need("SteamAPI_ISteamUGC_GetItemUpdateProgress", &api->getItemUpdateProgress);
   r.need("SteamAPI_ISteamUGC_GetSubscribedItems", &api->getSubscribedItems);
-  r.need("SteamAPI_ISteamUGC_GetItemState", &api->getItemState);
   r.need("SteamAPI_ISteamUGC_GetItemInstallInfo", &api->getItemInstallInfo);
   r.need("SteamAPI_ISteamUGC_DownloadItem", &api->downloadItem);
 
@@ -324,9 +322,6 @@ class cLibraryUgc final : public ISteamUGC, public cAdapter {
     typedef uint32_t (*withoutLocallyDisabled)(void*, uint64_t*, uint32_t);
     return reinterpret_cast<withoutLocallyDisabled>(api_.getSubscribedItems)(
         self_, pvecPublishedFileID, cMaxEntries);
-  }
-  uint32_t GetItemState(PublishedFileId_t nPublishedFileID) override {
-    return api_.getItemState(self_, nPublishedFileID);
   }
   bool GetItemInstallInfo(PublishedFileId_t nPublishedFileID, uint64_t* punSizeOnDisk,
                           char* pchFolder, uint32_t cchFolderSize,

@@ -344,11 +344,6 @@ FAKE_EXPORT uint32_t SteamAPI_ISteamUGC_GetSubscribedItems(const char* self, uin
 }
 #endif
 
-FAKE_EXPORT uint32_t SteamAPI_ISteamUGC_GetItemState(const char* self, uint64_t item) {
-  note("%s GetItemState %llx", self, (unsigned long long)item);
-  return 5;
-}
-
 FAKE_EXPORT bool SteamAPI_ISteamUGC_GetItemInstallInfo(const char* self, uint64_t item,
                                                        uint64_t* size, char* folder,
                                                        uint32_t folderSize, uint32_t* stamp) {
