@@ -281,6 +281,15 @@ void listFilesBelow(const std::string& folder, std::vector<cContentFile>* files)
   addFilesBelow(folder, "", files);
 }
 
+uint64_t bytesBelow(const std::string& folder) {
+  std::vector<cContentFile> files;
+  listFilesBelow(folder, &files);
+  uint64_t total = 0;
+  for (const cContentFile& file : files)
+    total += file.size;
+  return total;
+}
+
 void cLocalStore::listContent(const cStoreItem& item, std::vector<cContentFile>* files) const {
   files->clear();
   if (item.contentVersion == 0)

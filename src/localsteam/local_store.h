@@ -178,6 +178,9 @@ nlohmann::json itemToJson(const cStoreItem& item);
 /// named relative to it with "/" between components, in no order.
 void listFilesBelow(const std::string& folder, std::vector<cContentFile>* files);
 
+/// The total size of the files that listFilesBelow gives.
+uint64_t bytesBelow(const std::string& folder);
+
 /// Parses an unsigned decimal number that fits `max`; no sign, no blanks.
 bool parseUnsigned(const std::string& text, uint64_t max, uint64_t* value);
 
