@@ -32,14 +32,6 @@ std::string executablePath() {
   return std::string(buffer, static_cast<size_t>(length));
 }
 
-bool environmentValue(const char* name, std::string* value) {
-  const char* found = getenv(name);
-  if (!found)
-    return false;
-  *value = found;
-  return true;
-}
-
 void setEnvironmentDefault(const char* name, const std::string& value) {
   setenv(name, value.c_str(), 0);
 }

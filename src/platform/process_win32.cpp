@@ -17,14 +17,6 @@ std::string executablePath() {
   return std::string(buffer, length);
 }
 
-bool environmentValue(const char* name, std::string* value) {
-  const char* found = getenv(name);
-  if (!found)
-    return false;
-  *value = found;
-  return true;
-}
-
 void setEnvironmentDefault(const char* name, const std::string& value) {
   if (GetEnvironmentVariableA(name, nullptr, 0) > 0)
     return;
