@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/backend_choice.h"
 #include "app/options.h"
 #include "app/workshop.h"
 #include "console/console.h"
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
   if (runCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout,
                      std::cerr, &status))
     return status;
+  replaceSteamBackend(chooseSteamBackend());
   cFileSystem* fileSystem = new cFileSystem;
   cWorkshop* workshop = new cWorkshop(fileSystem);
 

@@ -1,9 +1,9 @@
 // The main menu: one cycle of the tool's dialogue.
 #include <iostream>
 
-#include "app/open_folder.h"
 #include "app/workshop.h"
 #include "console/console.h"
+#include "platform/process.h"
 
 void cWorkshop::mainMenu() {
   std::cout << grey << "\n\nUsing workshop item path:\n" << workshopPath;

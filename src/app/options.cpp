@@ -1,10 +1,9 @@
 #include "app/options.h"
 
-#include <stdlib.h>
-
+#include "app/backend_choice.h"
 #include "console/console.h"
-#include "steam/steam_backend.h"
-#include "steam/steam_library.h"
+#include "steam/app_id.h"
+#include "steamlib/steam_library.h"
 
 namespace {
 
@@ -44,11 +43,11 @@ int printHelp(std::ostream& out) {
 }
 
 int printVersion(std::ostream& out) {
-  const char* store = getenv("DRAV_LOCAL_STEAM");
+  std::string store;
   out << "drav-workshop " << kVersion << "\nSteam app id: " << toolAppId()
       << "\nSteam back end: ";
-  if (store)
-    out << "the local workshop service, store folder \"" << store << "\"\n";
+  if (localStoreFolder(&store))
+    out << "the local workshop service, store folder \"" << printableText(store) << "\"\n";
   else
     out << "the Steam library " << steamLibraryFileName() << " beside the tool\n";
   return 0;

@@ -1,10 +1,12 @@
 // The workshop object's frame: construction, teardown and the menu loop.
+#include "app/path_file.h"
 #include "app/workshop.h"
 
 #include <iostream>
 
 #include "console/console.h"
 #include "files/paths.h"
+#include "platform/files.h"
 
 cWorkshop::cWorkshop(cFileSystem* fileSystem)
     : fileSystem(fileSystem),
@@ -25,7 +27,7 @@ cWorkshop::cWorkshop(cFileSystem* fileSystem)
   itemTags = new SteamParamStringArray_t;
   itemTags->m_ppStrings = new const char*[1];
 
-  if (!readPathFile(pathFileName, &workshopPath) || !folderExists(workshopPath))
+  if (!readPathFile(pathFileName, &workshopPath) || fileStatus(workshopPath).kind != kFolder)
     workshopPath = "";
 }
 
@@ -71,7 +73,7 @@ void cWorkshop::run() {
     actionDone = false;
     mainMenu();
     waitForAction();
-    if (folderExists(stagingPath)) {
+    if (fileStatus(stagingPath).kind == kFolder) {
       std::cout << grey << "\n\ncleaning up...";
       fileSystem->deleteFolder(stagingPath, true);
       std::cout << "done!\n";

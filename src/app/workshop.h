@@ -8,17 +8,6 @@
 #include "files/directory.h"
 #include "steam/steam_callback.h"
 
-/// Reads the path file: every line, without its line break, joined. False
-/// (and `path` untouched) when the file can't be opened.
-bool readPathFile(const std::string& fileName, std::string* path);
-
-/// Replaces the path file with `path` exactly, through a temporary file
-/// renamed over it. False when the file could not be written.
-bool writePathFile(const std::string& fileName, const std::string& path);
-
-/// The number in decimal, as a string stream formats it.
-std::string intToString(int number);
-
 class cWorkshop {
  public:
   explicit cWorkshop(cFileSystem* fileSystem);
@@ -38,7 +27,7 @@ class cWorkshop {
   void waitForAction();
 
   // Asset types.
-  AssetType chooseAssetType();
+  AssetType chooseAssetType() { return ::chooseAssetType(); }
 
   // Publishing.
   void createItem();

@@ -1,13 +1,12 @@
 // The workshop path: its file and the dialogue that changes it.
-#include <stdio.h>
-
 #include <fstream>
 #include <iostream>
 
+#include "app/path_file.h"
 #include "app/workshop.h"
 #include "console/console.h"
-#include "files/file_copy.h"
 #include "files/pickers.h"
+#include "platform/files.h"
 
 bool readPathFile(const std::string& fileName, std::string* path) {
   std::ifstream file(fileName.c_str());
@@ -25,24 +24,7 @@ bool readPathFile(const std::string& fileName, std::string* path) {
 }
 
 bool writePathFile(const std::string& fileName, const std::string& path) {
-  std::string temporary = fileName + ".tmp";
-  {
-    std::ofstream file(temporary.c_str(), std::ios::trunc);
-    if (!file.is_open())
-      return false;
-    file << path;
-    file.close();
-    if (file.fail()) {
-      remove(temporary.c_str());
-      return false;
-    }
-  }
-  // std::rename does not replace an existing file on Windows.
-  if (!replaceFile(temporary, fileName)) {
-    remove(temporary.c_str());
-    return false;
-  }
-  return true;
+  return writeFileAtomically(fileName, path);
 }
 
 bool cWorkshop::changeWorkshopPath() {

@@ -4,6 +4,7 @@
 
 #include "console/console.h"
 #include "files/paths.h"
+#include "platform/strings.h"
 
 namespace {
 
@@ -136,14 +137,4 @@ std::string assetTypeMenu() {
     menu += kind->menuLine;
   }
   return menu;
-}
-
-bool startsWith(const std::string& text, const std::string& prefix) {
-  return text.size() >= prefix.size() &&
-         text.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool endsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() &&
-         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }

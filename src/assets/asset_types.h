@@ -46,10 +46,11 @@ std::string assetTypeInstallFolder(int type);
 /// when the line is not exactly one of the keys "1" to "8".
 AssetType assetTypeForMenuKey(const std::string& line);
 
+/// Asks for the kind of an asset by the asset type menu until a key of it
+/// is given; Unrecognised when the input has ended.
+AssetType chooseAssetType();
+
 /// The lines of the asset type menu, in the order of their keys.
 std::string assetTypeMenu();
-
-bool startsWith(const std::string& text, const std::string& prefix);
-bool endsWith(const std::string& text, const std::string& suffix);
 
 #endif  // DRAV_ASSETS_ASSET_TYPES_H_

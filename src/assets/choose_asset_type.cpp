@@ -1,10 +1,9 @@
 #include <iostream>
 
-#include "app/workshop.h"
 #include "assets/asset_types.h"
 #include "console/console.h"
 
-AssetType cWorkshop::chooseAssetType() {
+AssetType chooseAssetType() {
   for (;;) {
     std::cout << green << "\n\nWhat kind of asset is it?" << cyan
               << assetTypeMenu();

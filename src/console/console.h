@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
-/// Colour manipulators: each flushes the stream, then sets the console's
-/// text colour for everything written after it. Nothing happens to the
-/// colour when standard output is not a console or terminal.
+/// Colour manipulators: each sets the console's text colour for everything
+/// written after it, flushing the stream first so that earlier text keeps
+/// its colour. When standard output is not a console or terminal nothing
+/// happens: neither the colour nor a flush.
 std::ostream& grey(std::ostream& stream);
 std::ostream& green(std::ostream& stream);
 std::ostream& cyan(std::ostream& stream);

@@ -22,8 +22,8 @@ void restoreColourAtEnd();
 
 /// Sets the text colour for what `stream` writes next; `attribute` is the
 /// Windows console attribute (7 grey, 10 green, 11 cyan, 12 red,
-/// 13 magenta, 14 yellow). Called only after the stream was flushed, and
-/// only when colours are on.
+/// 13 magenta, 14 yellow). On a terminal it is called only after the
+/// stream was flushed; only when colours are on.
 void setPlatformColour(std::ostream& stream, int attribute);
 
 /// Drops what the user typed ahead; called only for a terminal.

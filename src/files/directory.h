@@ -12,12 +12,18 @@
 /// folder can't be opened.
 bool listFiles(const std::string& folder, std::vector<std::string>* names);
 
+/// Fills `names` with the names of the entries of `folder` that are
+/// folders themselves (a link is never one), in the file system's order.
+/// False when the folder can't be opened or read to its end.
+bool listFolders(const std::string& folder, std::vector<std::string>* names);
+
 /// Creates the one folder `path`; true when it was created or a file or
 /// folder of that name already exists.
 bool createFolder(const std::string& path);
 
-/// True when `path` names an existing folder.
-bool folderExists(const std::string& path);
+/// Creates `path` and every missing folder above it; true when `path` is a
+/// folder then.
+bool createFolders(const std::string& path);
 
 /// The tool's file utility object; one exists for the whole run.
 class cFileSystem {

@@ -5,6 +5,7 @@
 
 #include "files/directory.h"
 #include "files/paths.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -27,11 +28,8 @@ bool isFolder(const std::string& folder, const dirent& entry, bool followLinks) 
     return false;
   if (entry.d_type == DT_LNK && !followLinks)
     return false;
-  std::string path = joinPath(folder, entry.d_name);
-  struct stat info;
-  int statResult = followLinks ? stat(path.c_str(), &info) : lstat(path.c_str(), &info);
   // An entry that can't be examined (a dangling link) is no folder.
-  return statResult == 0 && S_ISDIR(info.st_mode);
+  return fileStatus(joinPath(folder, entry.d_name), followLinks).kind == kFolder;
 }
 
 /// Appends every entry of `folder` but "." and ".." to `entries`, in the
@@ -64,12 +62,12 @@ bool readFolder(const std::string& folder, bool followLinks,
 /// Gives the owner of `folder` full rights on it, so that a read-only
 /// folder's entries can be read and removed. Returns 0 or errno.
 int openUpFolder(const std::string& folder) {
-  struct stat info;
-  if (stat(folder.c_str(), &info) != 0)
-    return errno;
-  if ((info.st_mode & S_IRWXU) == S_IRWXU)
+  FileStatus status = fileStatus(folder);
+  if (status.kind == kMissing)
+    return ENOENT;
+  if ((status.permissions & S_IRWXU) == S_IRWXU)
     return 0;
-  mode_t mode = (info.st_mode & 07777) | S_IRWXU;
+  mode_t mode = static_cast<mode_t>(status.permissions) | S_IRWXU;
   return chmod(folder.c_str(), mode) == 0 ? 0 : errno;
 }
 
@@ -93,14 +91,21 @@ bool createFolder(const std::string& path) {
   return mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
 }
 
-bool folderExists(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+bool listFolders(const std::string& folder, std::vector<std::string>* names) {
+  names->clear();
+  std::vector<FolderEntry> entries;
+  int error;
+  bool opened = readFolder(folder, false, &entries, &error);
+  for (const FolderEntry& entry : entries) {
+    if (entry.isFolder)
+      names->push_back(entry.name);
+  }
+  return opened && error == 0;
 }
 
 uint32_t cFileSystem::deleteFolder(const std::string& folder,
                                    bool withSubfolders) {
-  if (!folderExists(folder))
+  if (fileStatus(folder).kind != kFolder)
     return 0;
   if (int error = openUpFolder(folder))
     return error;

@@ -124,10 +124,22 @@ bool createFolder(const std::string& path) {
          GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-bool folderExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES &&
-         (attributes & FILE_ATTRIBUTE_DIRECTORY);
+bool listFolders(const std::string& folder, std::vector<std::string>* names) {
+  names->clear();
+  DirectoryReader reader;
+  bool read = openReader(&reader, folder) == kReaderOk;
+  while (reader.hasNext) {
+    DirectoryEntry entry;
+    // A junction or link is no folder of this one.
+    bool link = (reader.findRecord.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (readEntry(reader, &entry) == kReaderOk && entry.isFolder && !link &&
+        !isDotOrDotDot(entry.name))
+      names->push_back(entry.name);
+    if (nextEntry(&reader) == kIoError)
+      read = false;
+  }
+  closeReader(&reader);
+  return read;
 }
 
 uint32_t cFileSystem::deleteFolder(const std::string& folder,

@@ -3,13 +3,32 @@
 #include <iostream>
 
 #include "console/console.h"
-#include "files/file_copy_platform.h"
 #include "files/paths.h"
+#include "platform/files.h"
 
 namespace {
 
 void reportFailure(const char* what, const std::string& path) {
   std::cout << red << what << getFileName(path) << "\n";
+}
+
+enum DestinationState {
+  kDestinationFree,       // missing, or a file that may be replaced
+  kDestinationIsSource,   // the source itself, under whatever spelling or link
+  kDestinationProtected,  // marked read-only (on POSIX: no write permission
+                          // for anyone, so root is refused as well)
+};
+
+/// What stands at `destination` of a copy from `source`, found with as few
+/// looks as possible: mostly the destination is missing.
+DestinationState inspectDestination(const std::string& source,
+                                    const std::string& destination) {
+  FileStatus target = fileStatus(destination);
+  if (target.kind == kMissing)
+    return kDestinationFree;
+  if (isSameFile(source, destination))
+    return kDestinationIsSource;
+  return (target.permissions & 0222) ? kDestinationFree : kDestinationProtected;
 }
 
 }  // namespace
@@ -18,8 +37,9 @@ bool fileExists(const std::string& path) {
   return isReadableFile(path);
 }
 
-// A missing source is no copy and reports nothing; copyToNewFile tells it
-// from the one open of the source, which an install makes for every file.
+// A missing source is no copy and reports nothing; copyFileAtomically tells
+// it from the one open of the source, which an install makes for every
+// file.
 bool copyFile(const std::string& source, const std::string& destination) {
   DestinationState state = inspectDestination(source, destination);
   // Writing the destination would truncate the source it is.
@@ -32,22 +52,10 @@ bool copyFile(const std::string& source, const std::string& destination) {
       reportFailure("\nFailed to write to ", destination);
     return false;
   }
-  // Beside the destination, so the rename stays within one file system,
-  // under a short name of its own: the destination's name may already be
-  // as long as the file system allows.
-  std::string temporary = destination.substr(0, destination.find_last_of("/\\") + 1) +
-                          ".drav-tmp-" + std::to_string(currentProcessId());
-  CopyOutcome outcome = copyToNewFile(source, temporary);
-  if (outcome == kSourceMissing)
-    return false;
-  if (outcome == kCopied && !replaceFile(temporary, destination))
-    outcome = kTargetUnwritable;
-  if (outcome == kCopied)
-    return true;
-  discardFile(temporary);
+  CopyOutcome outcome = copyFileAtomically(source, destination);
   if (outcome == kSourceUnreadable)
     reportFailure("\nFailed to read ", source);
   else if (outcome == kTargetUnwritable)
     reportFailure("\nFailed to write to ", destination);
-  return false;
+  return outcome == kCopied;
 }

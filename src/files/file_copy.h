@@ -14,8 +14,4 @@ bool fileExists(const std::string& path);
 /// when a stream can't be opened. True when the destination holds the copy.
 bool copyFile(const std::string& source, const std::string& destination);
 
-/// Moves the file `from` over `to` in one step, replacing `to` when it
-/// exists, so readers see either the old or the new file, never a part.
-bool replaceFile(const std::string& from, const std::string& to);
-
 #endif  // DRAV_FILES_FILE_COPY_H_

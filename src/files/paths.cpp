@@ -1,13 +1,7 @@
 #include "files/paths.h"
 
-#include "files/paths_platform.h"
-
-namespace {
-
-// Both separators are accepted everywhere, whatever the platform writes.
-const char kPathDelimiters[] = "/\\";
-
-}  // namespace
+#include "platform/files.h"
+#include "platform/process.h"
 
 std::vector<std::string> tokenize(const std::string& text,
                                   const std::string& delimiters) {
@@ -22,12 +16,12 @@ std::vector<std::string> tokenize(const std::string& text,
 }
 
 std::string getFileName(const std::string& path) {
-  std::vector<std::string> components = tokenize(path, kPathDelimiters);
+  std::vector<std::string> components = tokenize(path, kPathSeparators);
   return components.empty() ? std::string() : components.back();
 }
 
 std::string getFolderPath(const std::string& path) {
-  std::vector<std::string> components = tokenize(path, kPathDelimiters);
+  std::vector<std::string> components = tokenize(path, kPathSeparators);
   if (components.empty())
     return std::string();
   // Cut the last component and the one separator before it; a bare name

@@ -24,6 +24,7 @@
 #include "files/directory.h"
 #include "files/file_copy.h"
 #include "files/paths.h"
+#include "platform/files.h"
 
 const char kFileDialogTitle[] = "Choose workshop asset:";
 const char kFolderDialogTitle[] = "Choose folder containing workshop assets:";
@@ -138,7 +139,7 @@ bool acceptFile(const std::string& path, std::string* fullPath) {
     return false;
   std::string full = makeFullPath(path);
   // A folder can be opened for reading on some systems; it is no file.
-  if (!fileExists(full) || folderExists(full))
+  if (!fileExists(full) || fileStatus(full).kind == kFolder)
     return false;
   *fullPath = full;
   return true;
@@ -148,7 +149,7 @@ bool acceptFolder(const std::string& path, std::string* fullPath) {
   if (!isPathText(path))
     return false;
   std::string full = makeFullPath(path);
-  if (!folderExists(full))
+  if (fileStatus(full).kind != kFolder)
     return false;
   *fullPath = full;
   return true;

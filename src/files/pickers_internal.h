@@ -39,7 +39,4 @@ bool acceptFolder(const std::string& path, std::string* fullPath);
 /// separator (a root keeps its own). Platform half.
 std::string makeFullPath(const std::string& path);
 
-/// True when `path` does not depend on the current folder. Platform half.
-bool isAbsolutePath(const std::string& path);
-
 #endif  // DRAV_FILES_PICKERS_INTERNAL_H_

@@ -12,20 +12,11 @@
 #include "console/console.h"
 #include "files/paths.h"
 #include "files/pickers_internal.h"
+#include "platform/files.h"
 
 extern char** environ;
 
 namespace {
-
-std::string currentFolder() {
-  std::vector<char> buffer(4096);
-  while (!getcwd(buffer.data(), buffer.size())) {
-    if (errno != ERANGE)
-      return "";
-    buffer.resize(buffer.size() * 2);
-  }
-  return buffer.data();
-}
 
 bool onPath(const std::string& program) {
   const char* path = getenv("PATH");
@@ -187,10 +178,8 @@ bool chooseFolder(std::string* folderPath) {
          acceptFolder(picked, folderPath);
 }
 
-bool isAbsolutePath(const std::string& path) { return !path.empty() && path[0] == '/'; }
-
 std::string makeFullPath(const std::string& path) {
-  std::string absolute = isAbsolutePath(path) ? path : currentFolder() + "/" + path;
+  std::string absolute = absolutePath(path);
   // Dropping "." and empty components also drops trailing separators;
   // ".." stays, since a link may lie before it.
   std::string full;

@@ -9,6 +9,7 @@
 
 #include "console/console.h"
 #include "files/pickers_internal.h"
+#include "platform/files.h"
 
 // The 32-bit tool hands the dialog the record size that Windows expects.
 static_assert(sizeof(void*) != 4 || sizeof(OPENFILENAMEA) == 88,
@@ -58,20 +59,8 @@ bool chooseFolder(std::string* folderPath) {
   return chosen;
 }
 
-// "C:\\x", "C:x" (relative to that drive's folder, never to ours), "\\x"
-// and "\\\\server\\x" all leave the current folder out.
-bool isAbsolutePath(const std::string& path) {
-  return (!path.empty() && (path[0] == '\\' || path[0] == '/')) ||
-         (path.size() > 1 && path[1] == ':');
-}
-
 std::string makeFullPath(const std::string& path) {
-  DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-  std::vector<char> buffer(size + 1);
-  if (size == 0 ||
-      GetFullPathNameA(path.c_str(), buffer.size(), buffer.data(), nullptr) == 0)
-    return path;
-  std::string full = buffer.data();
+  std::string full = absolutePath(path);
   // A drive's root ("C:\") keeps its separator.
   while (full.size() > 1 && (full.back() == '\\' || full.back() == '/') &&
          full[full.size() - 2] != ':')

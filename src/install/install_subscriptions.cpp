@@ -10,6 +10,7 @@
 #include "files/directory.h"
 #include "files/file_copy.h"
 #include "files/paths.h"
+#include "platform/strings.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "files/file_copy.h"
 #include "files/paths.h"
 #include "files/pickers.h"
+#include "publish/publish.h"
 
 namespace {
 

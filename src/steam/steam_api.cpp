@@ -1,28 +1,13 @@
-// The global Steamworks functions, forwarded to the back end that the
-// environment chooses.
+// The global Steamworks functions, forwarded to the back end in place.
 #include "steam/steam_api.h"
 
-#include <stdlib.h>
-
 #include "steam/steam_backend.h"
-
-#ifndef DRAV_APP_ID
-#define DRAV_APP_ID 480
-#endif
-
-AppId_t toolAppId() {
-  return DRAV_APP_ID;
-}
 
 namespace {
 
 cSteamBackend* chosen = nullptr;
 
 cSteamBackend* backend() {
-  if (!chosen) {
-    const char* store = getenv("DRAV_LOCAL_STEAM");
-    chosen = store ? newLocalSteam(store) : newSteamLibrary();
-  }
   return chosen;
 }
 

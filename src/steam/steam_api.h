@@ -9,7 +9,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include DRAV_STEAM_ABI_HEADER
+#include "steam/steam_abi.h"
 
 typedef uint64_t PublishedFileId_t;
 typedef uint64_t SteamAPICall_t;
@@ -64,15 +64,6 @@ enum EItemUpdateStatus : int32_t {
   k_EItemUpdateStatusUploadingContent = 3,
   k_EItemUpdateStatusUploadingPreviewFile = 4,
   k_EItemUpdateStatusCommittingChanges = 5,
-};
-enum EItemState : uint32_t {
-  k_EItemStateNone = 0,
-  k_EItemStateSubscribed = 1,
-  k_EItemStateLegacyItem = 2,
-  k_EItemStateInstalled = 4,
-  k_EItemStateNeedsUpdate = 8,
-  k_EItemStateDownloading = 16,
-  k_EItemStateDownloadPending = 32,
 };
 
 /// A user's 64-bit Steam id; the account id is its low 32 bits.
@@ -214,7 +205,6 @@ class ISteamUGC {
 
   virtual uint32_t GetSubscribedItems(PublishedFileId_t* pvecPublishedFileID,
                                       uint32_t cMaxEntries) = 0;
-  virtual uint32_t GetItemState(PublishedFileId_t nPublishedFileID) = 0;
   virtual bool GetItemInstallInfo(PublishedFileId_t nPublishedFileID,
                                   uint64_t* punSizeOnDisk, char* pchFolder,
                                   uint32_t cchFolderSize, uint32_t* punTimeStamp) = 0;

@@ -1,7 +1,7 @@
 // What stands behind the Steamworks declarations: the local workshop
-// service or the redistributable Steam library. Exactly one back end is
-// chosen per process, from the environment, the first time any SteamAPI_*
-// function or accessor runs; one never stands in for the other.
+// service (localsteam/) or the redistributable Steam library (steamlib/).
+// The program puts exactly one back end in place at start-up, before any
+// SteamAPI_* function or accessor runs; one never stands in for the other.
 #ifndef DRAV_STEAM_STEAM_BACKEND_H_
 #define DRAV_STEAM_STEAM_BACKEND_H_
 
@@ -28,20 +28,8 @@ class cSteamBackend {
   virtual ISteamUGC* ugc() = 0;
 };
 
-/// The local workshop service over the store folder `storeFolder`.
-cSteamBackend* newLocalSteam(const std::string& storeFolder);
-
-/// The player's Steam client through the redistributable library, loaded
-/// at run time.
-cSteamBackend* newSteamLibrary();
-
-/// Puts `replacement` behind the SteamAPI_* functions in place of the
-/// environment's choice (null: choose again on next use); returns the one
-/// it replaces (null when none was chosen yet). For unit tests, which own
-/// both.
+/// Puts `replacement` behind the SteamAPI_* functions; returns the one it
+/// replaces (null when none was in place). The caller owns both.
 cSteamBackend* replaceSteamBackend(cSteamBackend* replacement);
-
-/// The app id the tool publishes for; set at build time.
-AppId_t toolAppId();
 
 #endif  // DRAV_STEAM_STEAM_BACKEND_H_

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/workshop.h"
+#include "app/path_file.h"
 #include "test_util.h"
 
 TEST(PathFile, MissingFileLeavesThePathAlone) {
@@ -40,7 +40,8 @@ TEST(PathFile, WrittenFileHoldsExactlyThePathAndReadsBack) {
   std::string path;
   ASSERT_TRUE(readPathFile(file, &path));
   EXPECT_EQ("/games/DRAV", path);
-  EXPECT_EQ("", readFile(file + ".tmp")) << "no temporary file is left";
+  EXPECT_EQ(std::vector<std::string>{"workshopPath.txt"}, sortedFiles(dir.path()))
+      << "no temporary file is left";
 }
 
 TEST(PathFile, UnwritableFolderReportsFailureAndKeepsNothing) {
@@ -48,12 +49,4 @@ TEST(PathFile, UnwritableFolderReportsFailureAndKeepsNothing) {
   std::string file = dir.file("missing-folder") + "/workshopPath.txt";
   EXPECT_FALSE(writePathFile(file, "/games/DRAV"));
   EXPECT_EQ("", readFile(file));
-}
-
-TEST(IntToString, FormatsDecimal) {
-  EXPECT_EQ("1", intToString(1));
-  EXPECT_EQ("8", intToString(8));
-  EXPECT_EQ("0", intToString(0));
-  EXPECT_EQ("-12", intToString(-12));
-  EXPECT_EQ("2147483647", intToString(2147483647));
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "console/console_platform.h"
+#include "platform/strings.h"
 
 using namespace std::string_literals;
 

@@ -59,7 +59,7 @@ TEST(DirectoryListFiles, MissingFolderOrFileListsNothingAndFails) {
   }
 }
 
-// --- createFolder and folderExists
+// --- createFolder
 
 TEST(DirectoryCreateFolder, CreatesAFolderWhoseParentExists) {
   ScopedTempDir dir;
@@ -79,15 +79,6 @@ TEST(DirectoryCreateFolder, MissingParentFails) {
   ScopedTempDir dir;
   EXPECT_FALSE(createFolder(joinPath(dir.file("missing"), "child")));
   EXPECT_FALSE(fs::exists(dir.file("missing")));
-}
-
-TEST(DirectoryFolderExists, TrueOnlyForFolders) {
-  ScopedTempDir dir;
-  writeFile(dir.file("plain.txt"), "p");
-  EXPECT_TRUE(folderExists(dir.path()));
-  EXPECT_FALSE(folderExists(dir.file("plain.txt")));
-  EXPECT_FALSE(folderExists(dir.file("missing")));
-  EXPECT_FALSE(folderExists(""));
 }
 
 // --- deleteFolder
