@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "steam/steam_backend.h"
+#include "steam/app_id.h"
 
 namespace {
 

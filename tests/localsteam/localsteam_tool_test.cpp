@@ -2,6 +2,7 @@
 // that the test and the in-process service share.
 #include <stdlib.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <thread>
@@ -52,9 +53,15 @@ class LocalSteamToolTest : public ::testing::Test {
     // POSIX hands back a wait status (exit code in the second byte),
     // Windows the exit code itself.
     result.status = status > 255 ? status >> 8 : status;
-    result.out = readFile(out);
-    result.err = readFile(err);
+    result.out = withoutCarriageReturns(readFile(out));
+    result.err = withoutCarriageReturns(readFile(err));
     return result;
+  }
+
+  // Windows writes the tool's text with CR LF line ends.
+  static std::string withoutCarriageReturns(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
   }
 
   static std::string quote(const std::string& text) { return "\"" + text + "\""; }
