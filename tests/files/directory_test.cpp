@@ -35,9 +35,10 @@ TEST(DirectoryListFiles, ListsFileNamesButNotSubfolders) {
 TEST(DirectoryListFiles, ListsDotAndReadOnlyFiles) {
   ScopedTempDir dir;
   writeFile(dir.file(".hidden"), "h");
+  writeFile(dir.file("..foo"), "not the parent");
   writeFile(dir.file("locked.txt"), "l");
   makeReadOnly(dir.file("locked.txt"));
-  EXPECT_EQ((std::vector<std::string>{".hidden", "locked.txt"}),
+  EXPECT_EQ((std::vector<std::string>{"..foo", ".hidden", "locked.txt"}),
             sortedFiles(dir.path()));
 }
 

@@ -1,0 +1,33 @@
+// The install over many subscriptions, run in-process.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/workshop_session.h"
+#include "files/paths.h"
+#include "localsteam/local_steam.h"
+
+namespace {
+
+// Steam allows 10,000 subscriptions; the last of them is installed too. The
+// others name no item, so each is refused at once.
+TEST(InstallTest, TheTenThousandthSubscriptionIsInstalled) {
+  cWorkshopSession session;
+  std::vector<PublishedFileId_t> ids;
+  for (PublishedFileId_t id = 1; id < 10000; ++id)
+    ids.push_back(id);
+  PublishedFileId_t last = session.publish("last_item.txt", "installed");
+  ids.push_back(last);
+  ASSERT_TRUE(session.store.subscribe(ids));
+  cStoreItem item;
+  ASSERT_TRUE(session.store.readItem(last, &item));
+  ASSERT_TRUE(session.store.cacheItem(item));
+  std::unique_ptr<cSteamBackend> steam(newLocalSteam(session.store.folder()));
+  std::string output = session.run(steam.get(), "3\nx\n", [] {});
+  EXPECT_EQ("installed", readFile(joinPath(session.game(), "last_item.txt")))
+      << output.substr(output.size() > 2000 ? output.size() - 2000 : 0);
+}
+
+}  // namespace
