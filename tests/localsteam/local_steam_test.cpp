@@ -488,6 +488,21 @@ TEST_F(LocalSteamTest, SubmitFailuresLeaveTheItemAsItWas) {
   }
 }
 
+// A store file that can't be replaced (a folder with something in it
+// stands at the user's index) fails the call instead of passing unseen.
+TEST_F(LocalSteamTest, FailedStoreWritesFailTheCall) {
+  PublishedFileId_t id = publish(kAccount, toolAppId(), "mine", 100);
+  start();
+  std::string index = joinPath(joinPath(store_->folder(), "owners"), "1001.json");
+  removeFile(index);
+  ASSERT_TRUE(createFolder(index));
+  writeFile(joinPath(index, "in the way"), "x");
+  EXPECT_EQ(k_EResultFail, await<CreateItemResult_t>(
+                               ugc_->CreateItem(toolAppId(), k_EWorkshopFileTypeCommunity)).result);
+  std::string content = makeFolder("content", {{"map_a.txt", "level"}});
+  EXPECT_EQ(k_EResultIOFailure, await<SubmitItemUpdateResult_t>(startUpdate(id, content)).result);
+}
+
 TEST_F(LocalSteamTest, UpdateProgressReportsTheStagesOfTheSubmission) {
   PublishedFileId_t id = publish(kAccount, toolAppId(), "item", 100);
   change([](cStoreSettings* settings) { settings->latencyMs = 400; });
