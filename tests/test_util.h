@@ -1,10 +1,14 @@
-// Helpers shared by the unit tests: a scratch folder on the real disk and
-// whole-file reads and writes.
+// Helpers shared by the unit tests: a scratch folder on the real disk,
+// whole-file reads and writes, and a scripted console.
 #ifndef DRAV_TESTS_TEST_UTIL_H_
 #define DRAV_TESTS_TEST_UTIL_H_
 
+#include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "console/console_platform.h"
 
 /// A fresh, empty folder that is removed with everything in it at the end
 /// of the scope.
@@ -27,5 +31,32 @@ std::string readFile(const std::string& path);
 /// The names of the files of `folder` as listFiles gives them, sorted, so
 /// that a check doesn't depend on the file system's order.
 std::vector<std::string> sortedFiles(const std::string& folder);
+
+/// For its scope, std::cin reads `script` and std::cout writes into
+/// `output`; neither counts as a terminal, so no colour codes are written.
+class cConsoleCapture {
+ public:
+  cConsoleCapture()
+      : savedIn_(std::cin.rdbuf(script.rdbuf())),
+        savedOut_(std::cout.rdbuf(output.rdbuf())) {}
+  ~cConsoleCapture() {
+    std::cin.rdbuf(savedIn_);
+    std::cout.rdbuf(savedOut_);
+  }
+  /// What was written since the last call, which empties it.
+  std::string take() {
+    std::string text = output.str();
+    output.str("");
+    return text;
+  }
+
+  std::stringstream script;
+  std::ostringstream output;
+
+ private:
+  cTerminalOverride terminals_{false, false};
+  std::streambuf* savedIn_;
+  std::streambuf* savedOut_;
+};
 
 #endif  // DRAV_TESTS_TEST_UTIL_H_

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/path_file.h"
 #include "test_util.h"
 
@@ -49,4 +51,19 @@ TEST(PathFile, UnwritableFolderReportsFailureAndKeepsNothing) {
   std::string file = dir.file("missing-folder") + "/workshopPath.txt";
   EXPECT_FALSE(writePathFile(file, "/games/DRAV"));
   EXPECT_EQ("", readFile(file));
+}
+
+// The file is replaced whole, never rewritten in place: whoever holds the
+// old file (here a second link to it) still reads all of the old path.
+TEST(PathFile, IsReplacedNotRewrittenInPlace) {
+  ScopedTempDir dir;
+  std::string file = dir.file("workshopPath.txt");
+  writeFile(file, "/old/path");
+  std::error_code error;
+  std::filesystem::create_hard_link(file, dir.file("reader"), error);
+  if (error)
+    GTEST_SKIP() << "no hard links here: " << error.message();
+  ASSERT_TRUE(writePathFile(file, "/games/DRAV"));
+  EXPECT_EQ("/games/DRAV", readFile(file));
+  EXPECT_EQ("/old/path", readFile(dir.file("reader")));
 }

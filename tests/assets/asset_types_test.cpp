@@ -8,6 +8,7 @@
 
 #include "console/console_platform.h"
 #include "platform/strings.h"
+#include "test_util.h"
 
 using namespace std::string_literals;
 
@@ -69,18 +70,8 @@ TEST(AssetTypesTest, StartsWithAndEndsWithCompareWholeAffixes) {
 
 class CheckAssetFileNameTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    savedOut_ = std::cout.rdbuf(output_.rdbuf());
-  }
-  void TearDown() override {
-    std::cout.rdbuf(savedOut_);
-  }
-
-  std::ostringstream output_;
-
- private:
-  cTerminalOverride terminals_{false, false};
-  std::streambuf* savedOut_ = nullptr;
+  cConsoleCapture console_;
+  std::ostringstream& output_ = console_.output;
 };
 
 TEST_F(CheckAssetFileNameTest, OnlyTheLastComponentOfThePathCounts) {
@@ -126,12 +117,16 @@ TEST_F(CheckAssetFileNameTest, TypesOutsideTheCatalogue) {
   EXPECT_EQ("", output_.str());
 }
 
-TEST(AssetTypesTest, DisplayNames) {
-  const char* names[] = {"UNKNOWN",      "Map",          "Leaderboard",
-                         "Server Settings", "Chat Macros", "Translations",
-                         "Bot Config",   "Bot Movements", "Recording"};
-  for (int type = 0; type <= 8; ++type)
-    EXPECT_EQ(names[type], assetTypeName(type)) << type;
+TEST_F(CheckAssetFileNameTest, RuleIsGreyWhenAskedAndMagentaForAWrongFile) {
+  cTerminalOverride terminal(false, true);
+  EXPECT_FALSE(checkAssetFileName(Map, ""));
+  EXPECT_EQ("\033[0m\nDRAV maps must be .tmx files.\n", console_.take());
+  EXPECT_FALSE(checkAssetFileName(Map, "/x/a.txt"));
+  EXPECT_EQ("\033[95m\nDRAV maps must be .tmx files.\n", console_.take());
+}
+
+TEST(AssetTypesTest, NameOfATypeOutsideTheCatalogue) {
+  EXPECT_EQ("UNKNOWN", assetTypeName(Unrecognised));
   EXPECT_EQ("UNDEFINED!", assetTypeName(9));
   EXPECT_EQ("UNDEFINED!", assetTypeName(-1));
 }
@@ -154,13 +149,6 @@ TEST(AssetTypesTest, FileFiltersByteForByte) {
   EXPECT_EQ("\0"s, filterBytes(assetTypeFileFilter(-5)));
 }
 
-TEST(AssetTypesTest, InstallFolders) {
-  const char* folders[] = {"",   "Levels", "WEB", "", "",
-                           "",   "ai",     "ai",  "RECORDINGS"};
-  for (int type = 0; type <= 8; ++type)
-    EXPECT_EQ(folders[type], assetTypeInstallFolder(type)) << type;
-}
-
 TEST(AssetTypesTest, MenuKeysAreNotTheNumbers) {
   const AssetType byKey[] = {Map,      ServerSettings, ChatMacros,
                              Leaderboard, Recording,   BotConfig,
@@ -169,19 +157,6 @@ TEST(AssetTypesTest, MenuKeysAreNotTheNumbers) {
     EXPECT_EQ(byKey[key - 1], assetTypeForMenuKey(std::to_string(key))) << key;
   for (const char* refused : {"", "0", "9", "01", " 1", "1 ", "1\r", "x"})
     EXPECT_EQ(Unrecognised, assetTypeForMenuKey(refused)) << refused;
-}
-
-TEST(AssetTypesTest, MenuListsTheLinesInKeyOrder) {
-  EXPECT_EQ(
-      "\n1) A custom map (.tmx)"
-      "\n2) Server settings (.txt)"
-      "\n3) Bolt's text macros (.txt)"
-      "\n4) Leaderboard or Stats display (.php, .htm, .html)"
-      "\n5) An DRAV match recording (.rec)"
-      "\n6) A bots configuration (bots.txt)"
-      "\n7) A custom translation (.txt)"
-      "\n8) A bots movement file (movements.txt)",
-      assetTypeMenu());
 }
 
 }  // namespace

@@ -4,14 +4,9 @@
 
 namespace {
 
-TEST(StockFilesTest, EveryListedNameIsStockWhereverItLies) {
-  for (const char* name :
-       {"serverSettings.txt", "bots.txt", "movements.txt", "textMacros.txt",
-        "playerPrefs.txt", "README.txt", "language.txt", "PLAY BORDERLESS.bat",
-        "RUN SERVER.bat", "RUN_SERVER.bat", "STOP SERVER.bat",
-        "STOP_SERVER.bat", "PLAY.sh", "RUN_SERVER.sh", "harbor.tmx",
-        "quarry.tmx", "bastion.tmx", "glacier.tmx", "summit.tmx", "lagoon.tmx",
-        "outerRim.tmx", "innerRim.tmx"}) {
+// A sample of the list, one of each kind of name; the list itself is data.
+TEST(StockFilesTest, ListedNamesAreStockWhereverTheyLie) {
+  for (const char* name : {"bots.txt", "PLAY BORDERLESS.bat", "PLAY.sh", "innerRim.tmx"}) {
     EXPECT_TRUE(isStockFile(name)) << name;
     EXPECT_TRUE(isStockFile(std::string("C:\\Games\\DRAV\\") + name)) << name;
     EXPECT_TRUE(isStockFile(std::string("/home/me/drav/") + name)) << name;

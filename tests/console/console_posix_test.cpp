@@ -1,10 +1,17 @@
 #include "console/console.h"
 
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "console/console_platform.h"
+#include "test_util.h"
 
 namespace {
 
@@ -17,6 +24,63 @@ TEST(ConsolePosixTest, TerminalGetsBrightColoursAndGreyIsItsNormalColour) {
   }
   EXPECT_EQ("\033[92ma\033[96mb\033[91mc\033[95md\033[93me\033[0mf",
             stream.str());
+}
+
+/// For its scope, standard output is a terminal of `columns` columns whose
+/// screen nobody reads; std::cout goes to the capture as before.
+class cNarrowTerminal {
+ public:
+  explicit cNarrowTerminal(unsigned short columns) {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
+      return;
+    int terminal = open(ptsname(master_), O_RDWR | O_NOCTTY);
+    winsize size = {};
+    size.ws_row = 24;
+    size.ws_col = columns;
+    if (terminal < 0 || ioctl(terminal, TIOCSWINSZ, &size) != 0)
+      return;
+    fflush(stdout);
+    savedOut_ = dup(STDOUT_FILENO);
+    dup2(terminal, STDOUT_FILENO);
+    close(terminal);
+  }
+  ~cNarrowTerminal() {
+    if (savedOut_ >= 0) {
+      dup2(savedOut_, STDOUT_FILENO);
+      close(savedOut_);
+    }
+    if (master_ >= 0)
+      close(master_);
+  }
+  bool ready() const { return savedOut_ >= 0; }
+
+ private:
+  int master_ = -1;
+  int savedOut_ = -1;
+};
+
+// Backspaces can't go back across a wrapped line, so a text that would
+// reach the last column is never shown; a shorter form is.
+TEST(ConsolePosixTest, ProgressStopsShortOfTheLastColumn) {
+  cConsoleCapture console;
+  std::string shown;
+  {
+    cNarrowTerminal terminal(40);
+    ASSERT_TRUE(terminal.ready());
+    cTerminalOverride onTerminal(false, true);
+    cProgressText progress;
+    for (size_t lineLength : {30, 70}) {
+      progress.start(lineLength);
+      progress.show({"(10 chars)", "(9 chars)"});
+      shown += console.take() + "|";
+      progress.show({"(10 chars)"});
+      shown += console.take() + "|";
+    }
+  }
+  EXPECT_EQ("(9 chars)|\b\b\b\b\b\b\b\b\b         \b\b\b\b\b\b\b\b\b|(9 chars)|"
+            "\b\b\b\b\b\b\b\b\b         \b\b\b\b\b\b\b\b\b|",
+            shown);
 }
 
 }  // namespace

@@ -7,29 +7,15 @@
 #include <gtest/gtest.h>
 
 #include "console/console_platform.h"
+#include "test_util.h"
 
 namespace {
 
-// Feeds std::cin from `script` and collects std::cout, with the terminal
-// decisions of the test; everything is put back afterwards.
 class ConsoleTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    savedIn_ = std::cin.rdbuf(script_.rdbuf());
-    savedOut_ = std::cout.rdbuf(output_.rdbuf());
-  }
-  void TearDown() override {
-    std::cin.rdbuf(savedIn_);
-    std::cout.rdbuf(savedOut_);
-  }
-
-  std::stringstream script_;
-  std::ostringstream output_;
-
- private:
-  cTerminalOverride terminals_{false, false};
-  std::streambuf* savedIn_ = nullptr;
-  std::streambuf* savedOut_ = nullptr;
+  cConsoleCapture console_;
+  std::stringstream& script_ = console_.script;
+  std::ostringstream& output_ = console_.output;
 };
 
 // Records what had been handed to it at each flush.

@@ -20,63 +20,47 @@ void makeReadOnly(const std::string& path) {
 
 // --- listFiles
 
-TEST(DirectoryListFiles, ListsFileNamesButNotSubfolders) {
+TEST(DirectoryListFiles, ListsDotAndReadOnlyFilesButNotSubfolders) {
   ScopedTempDir dir;
-  writeFile(dir.file("a.txt"), "a");
   writeFile(dir.file("b.tmx"), "b");
-  fs::create_directory(dir.file("sub"));
-  writeFile(joinPath(dir.file("sub"), "inner.txt"), "x");
-  std::vector<std::string> names;
-  EXPECT_TRUE(listFiles(dir.path(), &names));
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ((std::vector<std::string>{"a.txt", "b.tmx"}), names);
-}
-
-TEST(DirectoryListFiles, ListsDotAndReadOnlyFiles) {
-  ScopedTempDir dir;
   writeFile(dir.file(".hidden"), "h");
+  writeFile(dir.file("..foo"), "not the parent");
   writeFile(dir.file("locked.txt"), "l");
   makeReadOnly(dir.file("locked.txt"));
-  EXPECT_EQ((std::vector<std::string>{".hidden", "locked.txt"}),
+  fs::create_directory(dir.file("sub"));
+  writeFile(joinPath(dir.file("sub"), "inner.txt"), "x");
+  EXPECT_EQ((std::vector<std::string>{"..foo", ".hidden", "b.tmx", "locked.txt"}),
             sortedFiles(dir.path()));
 }
 
-TEST(DirectoryListFiles, EmptyFolderListsNothingAndSucceeds) {
-  ScopedTempDir dir;
-  std::vector<std::string> names = {"left over"};
-  EXPECT_TRUE(listFiles(dir.path(), &names));
-  EXPECT_TRUE(names.empty());
-}
-
-TEST(DirectoryListFiles, MissingFolderOrFileListsNothingAndFails) {
+TEST(DirectoryListFiles, OnlyAFolderIsListedAndAnEmptyOneGivesNothing) {
   ScopedTempDir dir;
   writeFile(dir.file("plain.txt"), "p");
-  for (const std::string& path : {dir.file("missing"), dir.file("plain.txt"),
-                                  std::string()}) {
+  fs::create_directory(dir.file("empty"));
+  const struct {
+    std::string path;
+    bool listed;
+  } cases[] = {{dir.file("empty"), true},
+               {dir.file("missing"), false},
+               {dir.file("plain.txt"), false},
+               {"", false}};
+  for (const auto& one : cases) {
     std::vector<std::string> names = {"left over"};
-    EXPECT_FALSE(listFiles(path, &names)) << path;
-    EXPECT_TRUE(names.empty()) << path;
+    EXPECT_EQ(one.listed, listFiles(one.path, &names)) << one.path;
+    EXPECT_TRUE(names.empty()) << one.path;
   }
 }
 
 // --- createFolder
 
-TEST(DirectoryCreateFolder, CreatesAFolderWhoseParentExists) {
-  ScopedTempDir dir;
-  EXPECT_TRUE(createFolder(dir.file("new")));
-  EXPECT_TRUE(fs::is_directory(dir.file("new")));
-}
-
-TEST(DirectoryCreateFolder, ExistingFolderOrFileCountsAsCreated) {
+TEST(DirectoryCreateFolder, NeedsTheParentAndTakesWhatExists) {
   ScopedTempDir dir;
   writeFile(dir.file("plain.txt"), "p");
+  EXPECT_TRUE(createFolder(dir.file("new")));
+  EXPECT_TRUE(fs::is_directory(dir.file("new")));
   EXPECT_TRUE(createFolder(dir.path()));
   EXPECT_TRUE(createFolder(dir.file("plain.txt")));
   EXPECT_EQ("p", readFile(dir.file("plain.txt")));
-}
-
-TEST(DirectoryCreateFolder, MissingParentFails) {
-  ScopedTempDir dir;
   EXPECT_FALSE(createFolder(joinPath(dir.file("missing"), "child")));
   EXPECT_FALSE(fs::exists(dir.file("missing")));
 }

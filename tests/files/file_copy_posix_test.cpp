@@ -1,6 +1,8 @@
 // File operations where POSIX alone can stage the fault or the scene:
-// a write cut short by a file size limit, links, and a normal user's
-// permissions.
+// a write cut short by a file size limit or by the kernel, links, special
+// files, and a normal user's permissions.
+#include <dlfcn.h>
+#include <errno.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -22,7 +24,82 @@
 
 namespace fs = std::filesystem;
 
+// While set, every write to a file other than the standard streams takes
+// at most 1000 bytes, and the kernel's copy is unavailable, as on some
+// file systems and pipes. These definitions stand in for the C library's
+// in this test program.
+static bool gShortWrites = false;
+
+extern "C" ssize_t write(int file, const void* data, size_t size) {
+  using WriteFunction = ssize_t (*)(int, const void*, size_t);
+  static WriteFunction next = reinterpret_cast<WriteFunction>(dlsym(RTLD_NEXT, "write"));
+  if (gShortWrites && file > 2 && size > 1000)
+    size = 1000;
+  return next(file, data, size);
+}
+
+extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset,
+                                   size_t size, unsigned flags) {
+  using CopyFunction = ssize_t (*)(int, off64_t*, int, off64_t*, size_t, unsigned);
+  static CopyFunction next =
+      reinterpret_cast<CopyFunction>(dlsym(RTLD_NEXT, "copy_file_range"));
+  if (gShortWrites) {
+    errno = EXDEV;
+    return -1;
+  }
+  return next(in, inOffset, out, outOffset, size, flags);
+}
+
 namespace {
+
+class ScopedShortWrites {
+ public:
+  ScopedShortWrites() { gShortWrites = true; }
+  ~ScopedShortWrites() { gShortWrites = false; }
+};
+
+TEST(FileCopyPosix, ShortWritesAreContinuedToTheEnd) {
+  ScopedTempDir dir;
+  std::string content;
+  for (int i = 0; content.size() < 300 * 1000; ++i)
+    content += std::to_string(i) + ",";
+  writeFile(dir.file("source.bin"), content);
+  ScopedShortWrites shortWrites;
+  EXPECT_TRUE(copyFile(dir.file("source.bin"), dir.file("copy.bin")));
+  EXPECT_TRUE(writeFileAtomically(dir.file("written.bin"), content));
+  EXPECT_EQ(content, readFile(dir.file("copy.bin")));
+  EXPECT_EQ(content, readFile(dir.file("written.bin")));
+}
+
+// Files of /proc tell size 0 and still hold text.
+TEST(FileCopyPosix, SourceThatTellsNoSizeIsReadToItsEnd) {
+  ScopedTempDir dir;
+  std::string expected = readFile("/proc/version");
+  if (expected.empty())
+    GTEST_SKIP() << "no /proc/version here";
+  ASSERT_EQ(0u, fileStatus("/proc/version").size);
+  EXPECT_TRUE(copyFile("/proc/version", dir.file("version")));
+  EXPECT_EQ(expected, readFile(dir.file("version")));
+}
+
+// The temporary file lies beside its destination: the current folder may
+// be one where nothing can be made (/proc, even for root) or another file
+// system.
+TEST(FileCopyPosix, TemporaryFileIsMadeBesideTheDestination) {
+  ScopedTempDir dir;
+  writeFile(dir.file("source.txt"), "content");
+  fs::path saved = fs::current_path();
+  fs::current_path("/proc");
+  bool copied = copyFile(dir.file("source.txt"), dir.file("copy.txt"));
+  bool written = writeFileAtomically(dir.file("written.txt"), "text");
+  fs::current_path(saved);
+  EXPECT_TRUE(copied);
+  EXPECT_TRUE(written);
+  EXPECT_EQ("content", readFile(dir.file("copy.txt")));
+  EXPECT_EQ("text", readFile(dir.file("written.txt")));
+  EXPECT_EQ((std::vector<std::string>{"copy.txt", "source.txt", "written.txt"}),
+            sortedFiles(dir.path()));
+}
 
 /// Runs `check` in a child process and returns its exit code, or -1 when
 /// it did not exit normally.

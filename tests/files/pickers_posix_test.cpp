@@ -1,7 +1,9 @@
 #include "files/pickers.h"
 
+#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <iostream>
 #include <sstream>
@@ -10,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include "console/console_platform.h"
+#include "platform/files.h"
+#include "platform/process.h"
 #include "test_util.h"
 
 namespace {
@@ -101,18 +105,33 @@ TEST_F(DesktopPickerTest, KdialogPicksAFolder) {
 
 TEST_F(DesktopPickerTest, ScriptAtStandardInputGetsTheConsolePicker) {
   installChooser("zenity", "exit 0");
-  cTerminalOverride script(false, false);
-  std::istringstream input("\n");
-  std::ostringstream output;
-  std::streambuf* savedIn = std::cin.rdbuf(input.rdbuf());
-  std::streambuf* savedOut = std::cout.rdbuf(output.rdbuf());
+  cConsoleCapture script;
+  script.script << "\n";
   std::string folder = temp_.path();
-  bool chosen = chooseFolder(&folder);
-  std::cin.rdbuf(savedIn);
-  std::cout.rdbuf(savedOut);
-  EXPECT_FALSE(chosen);
+  EXPECT_FALSE(chooseFolder(&folder));
   EXPECT_EQ("", arguments());
-  EXPECT_EQ("\nChoose folder containing workshop assets:\n/>", output.str());
+  EXPECT_EQ("\nChoose folder containing workshop assets:\n/>", script.take());
+}
+
+// A desktop without a file browser makes the opener complain; none of it
+// may reach the tool's console.
+TEST_F(DesktopPickerTest, OpenerOutputNeverReachesTheConsole) {
+  installChooser("xdg-open", "echo out; echo err >&2; : > '" + temp_.file("done") + "'");
+  int console = open(temp_.file("console").c_str(), O_WRONLY | O_CREAT, 0600);
+  ASSERT_LE(0, console);
+  fflush(nullptr);
+  int savedOut = dup(1), savedErr = dup(2);
+  dup2(console, 1);
+  dup2(console, 2);
+  openFolder(temp_.path());
+  for (int wait = 0; wait < 500 && fileStatus(temp_.file("done")).kind == kMissing; ++wait)
+    usleep(10000);
+  dup2(savedOut, 1);
+  dup2(savedErr, 2);
+  for (int file : {savedOut, savedErr, console})
+    close(file);
+  EXPECT_EQ(temp_.path() + "\n", arguments());
+  EXPECT_EQ("", readFile(temp_.file("console")));
 }
 
 }  // namespace

@@ -24,8 +24,6 @@ const char kMapFilter[] = "DRAV Map\0*.tmx\0";
 class PickersTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    savedIn_ = std::cin.rdbuf(script_.rdbuf());
-    savedOut_ = std::cout.rdbuf(output_.rdbuf());
     savedFolder_ = fs::current_path();
     fs::create_directory(fs::path(temp_.path()) / "levels");
     writeFile(temp_.file("arena.tmx"), "map");
@@ -35,8 +33,6 @@ class PickersTest : public ::testing::Test {
     // Each test checks the current folder itself; this only keeps a
     // failing test from spoiling the next.
     fs::current_path(savedFolder_);
-    std::cin.rdbuf(savedIn_);
-    std::cout.rdbuf(savedOut_);
   }
 
   bool pickFile(const std::string& line, std::string* chosen) {
@@ -54,14 +50,10 @@ class PickersTest : public ::testing::Test {
   }
 
   ScopedTempDir temp_;
-  std::stringstream script_;
-  std::ostringstream output_;
+  cConsoleCapture console_;
+  std::stringstream& script_ = console_.script;
+  std::ostringstream& output_ = console_.output;
   fs::path savedFolder_;
-
- private:
-  cTerminalOverride terminals_{false, false};
-  std::streambuf* savedIn_ = nullptr;
-  std::streambuf* savedOut_ = nullptr;
 };
 
 // Windows refuses control characters in file names.

@@ -263,6 +263,16 @@ TEST_F(LocalSteamTest, AnswersComeOnlyFromRunCallbacksAfterTheLatency) {
   ASSERT_TRUE(pumpUntil([&] { return catcher.runs() > 0; }));
   EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(150));
   EXPECT_EQ(k_EResultOK, catcher.records[0].m_eResult);
+
+  // A pump waits for the next answer (at most 10 ms at a time) instead of
+  // returning at once, so a pump loop does not spin.
+  cCatcher<CreateItemResult_t> next;
+  steam_->registerCallResult(&next, ugc_->CreateItem(toolAppId(), k_EWorkshopFileTypeCommunity));
+  int pumps = 0;
+  for (; next.runs() == 0 && pumps < 1000; ++pumps)
+    steam_->runCallbacks();
+  EXPECT_EQ(1u, next.runs());
+  EXPECT_LE(pumps, 40);
 }
 
 TEST_F(LocalSteamTest, AnswerGoesOnlyToTheBindingOfItsCall) {
@@ -445,7 +455,9 @@ TEST_F(LocalSteamTest, SubmitFailuresLeaveTheItemAsItWas) {
   std::string content = makeFolder("content", {{"map_a.txt", "level"}});
   std::string empty = makeFolder("empty", {});
   std::string big = temp_.file("big.png"), tiny = temp_.file("tiny.png"), fine = temp_.file("fine.png");
+  std::string largest = temp_.file("largest.png");
   writeFile(big, std::string(1024 * 1024 + 1, 'b'));
+  writeFile(largest, std::string(1024 * 1024, 'l'));
   writeFile(tiny, std::string(15, 't'));
   writeFile(fine, std::string(16, 'f'));
   std::string longTitle(129, 'x');
@@ -463,7 +475,7 @@ TEST_F(LocalSteamTest, SubmitFailuresLeaveTheItemAsItWas) {
       {mine, content, tiny, nullptr, k_EResultInvalidParam},
       {mine, content, fine, longTitle.c_str(), k_EResultInvalidParam},
       {theirs, content, fine, "ok", k_EResultAccessDenied},
-      {mine, content, fine, longestTitle.c_str(), k_EResultOK},
+      {mine, content, largest, longestTitle.c_str(), k_EResultOK},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.content + " " + c.preview);
@@ -474,6 +486,21 @@ TEST_F(LocalSteamTest, SubmitFailuresLeaveTheItemAsItWas) {
     EXPECT_EQ(c.expected == k_EResultOK ? 2u : 1u, item.contentVersion);
     EXPECT_EQ(c.expected == k_EResultOK ? 1u : 0u, item.changeNotes.size());
   }
+}
+
+// A store file that can't be replaced (a folder with something in it
+// stands at the user's index) fails the call instead of passing unseen.
+TEST_F(LocalSteamTest, FailedStoreWritesFailTheCall) {
+  PublishedFileId_t id = publish(kAccount, toolAppId(), "mine", 100);
+  start();
+  std::string index = joinPath(joinPath(store_->folder(), "owners"), "1001.json");
+  removeFile(index);
+  ASSERT_TRUE(createFolder(index));
+  writeFile(joinPath(index, "in the way"), "x");
+  EXPECT_EQ(k_EResultFail, await<CreateItemResult_t>(
+                               ugc_->CreateItem(toolAppId(), k_EWorkshopFileTypeCommunity)).result);
+  std::string content = makeFolder("content", {{"map_a.txt", "level"}});
+  EXPECT_EQ(k_EResultIOFailure, await<SubmitItemUpdateResult_t>(startUpdate(id, content)).result);
 }
 
 TEST_F(LocalSteamTest, UpdateProgressReportsTheStagesOfTheSubmission) {

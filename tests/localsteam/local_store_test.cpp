@@ -1,5 +1,5 @@
-// The store on disk: what survives a re-open, and that damaged or odd
-// files are read without failing hard.
+// The store on disk below the control tool and the service: damaged files
+// are read without failing hard, and changes leave nothing behind.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -51,49 +51,6 @@ class LocalStoreTest : public ::testing::Test {
   cLocalStore store_;
 };
 
-TEST_F(LocalStoreTest, CreateWritesDefaultsOnce) {
-  cStoreSettings settings;
-  ASSERT_TRUE(store_.readSettings(&settings));
-  EXPECT_TRUE(settings.clientRunning);
-  EXPECT_TRUE(settings.userOn);
-  EXPECT_TRUE(settings.workshopOn);
-  EXPECT_EQ(42u, settings.account);
-  EXPECT_EQ(20u, settings.latencyMs);
-  EXPECT_TRUE(settings.legalAccepted);
-  EXPECT_FALSE(settings.noise);
-  EXPECT_EQ(1000000u, settings.nextId);
-  EXPECT_FALSE(store_.create(43));
-  EXPECT_FALSE(cLocalStore(temp_.file("elsewhere")).exists());
-}
-
-TEST_F(LocalStoreTest, ItemRoundTripWithHugeIdAndOddText) {
-  cStoreItem item;
-  item.id = UINT64_MAX - 1;
-  item.owner = 42;
-  item.app = 480;
-  item.title = "caf\xe9";  // not UTF-8: stored with a replacement, never a failure
-  item.metadata = "8";
-  item.tags = {"Map", "Bots"};
-  item.visibility = 3;
-  item.changeNotes = {{10, "one"}, {20, "two"}};
-  item.created = 10;
-  item.updated = 20;
-  ASSERT_TRUE(store_.writeItem(item));
-
-  cStoreItem read;
-  ASSERT_TRUE(store_.readItem(item.id, &read));
-  EXPECT_EQ(item.id, read.id);
-  EXPECT_EQ("caf\xef\xbf\xbd", read.title);
-  EXPECT_EQ(item.tags, read.tags);
-  EXPECT_EQ(3, read.visibility);
-  ASSERT_EQ(2u, read.changeNotes.size());
-  EXPECT_EQ(20u, read.changeNotes[1].time);
-  EXPECT_EQ("two", read.changeNotes[1].text);
-  std::vector<PublishedFileId_t> ids;
-  ASSERT_TRUE(store_.allItemIds(&ids));
-  EXPECT_EQ(std::vector<PublishedFileId_t>({item.id}), ids);
-}
-
 TEST_F(LocalStoreTest, DamagedFilesReadAsFailureOrDefaults) {
   writeFile(joinPath(store_.folder(), "settings.json"), "{\"account\": ");
   cStoreSettings settings;
@@ -117,15 +74,6 @@ TEST_F(LocalStoreTest, DamagedFilesReadAsFailureOrDefaults) {
   writeFile(joinPath(store_.folder(), "subscriptions.json"), "[1, \"2\", -3, 4");
   std::vector<PublishedFileId_t> ids;
   EXPECT_FALSE(store_.readSubscriptions(&ids));
-}
-
-TEST_F(LocalStoreTest, AllocateIdSkipsItemsThatExist) {
-  cStoreItem item;
-  item.id = 1000000;
-  ASSERT_TRUE(store_.writeItem(item));
-  PublishedFileId_t id;
-  ASSERT_TRUE(store_.allocateId(&id));
-  EXPECT_EQ(1000001u, id);
 }
 
 TEST_F(LocalStoreTest, ChangesLeaveNoTemporaryFilesOrOldContent) {

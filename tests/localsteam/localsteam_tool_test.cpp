@@ -1,6 +1,9 @@
 // The control tool drav-localsteam, run as its own process against a store
 // that the test and the in-process service share.
 #include <stdlib.h>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <memory>
@@ -64,6 +67,29 @@ class LocalSteamToolTest : public ::testing::Test {
     return text;
   }
 
+#ifndef _WIN32
+  /// Runs the tool with `words` where no file may grow, so that every
+  /// write of a store file fails; standard error goes through a pipe.
+  cRun runWithoutRoom(const std::vector<std::string>& words) {
+    std::string command = "(trap '' XFSZ; ulimit -f 0; " +
+                          quote(joinPath(getToolFolder(), DRAV_LOCALSTEAM_NAME));
+    for (const std::string& word : words)
+      command += " " + quote(word);
+    std::string err = temp_.file("full.err");
+    command += " 2>&1 >/dev/null; echo \"status $?\") | cat >" + quote(err);
+    cRun result;
+    if (system(command.c_str()) != 0)
+      return result;
+    std::string text = readFile(err);
+    size_t end = text.rfind("status ");
+    if (end != std::string::npos) {
+      result.status = atoi(text.c_str() + end + 7);
+      result.err = text.substr(0, end);
+    }
+    return result;
+  }
+#endif
+
   static std::string quote(const std::string& text) { return "\"" + text + "\""; }
 
   json runJson(const std::string& verb, const std::vector<std::string>& args = {}) {
@@ -112,6 +138,15 @@ TEST_F(LocalSteamToolTest, InitPublishShowAndList) {
 
   cRun again = run("init");
   EXPECT_EQ(2, again.status);
+
+  // A new id passes over the items that exist; a title that is not UTF-8
+  // is kept with a replacement character.
+  ASSERT_EQ(0, run("set", {"next-id", "1000000"}).status);
+  cRun odd = run("publish", {"--title", "caf\xe9", file("y.txt", "y")});
+  EXPECT_EQ(json(1000002), json::parse(odd.out, nullptr, false)) << odd.err;
+#ifndef _WIN32
+  EXPECT_EQ("caf\xef\xbf\xbd", runJson("show", {"1000002"}).value("title", ""));
+#endif
 }
 
 TEST_F(LocalSteamToolTest, BadInputExitsTwoWithOneLine) {
@@ -257,6 +292,43 @@ TEST_F(LocalSteamToolTest, TwoProcessesChangeOneStoreAtOnce) {
   ASSERT_TRUE(store_.readSubscriptions(&subscribed));
   EXPECT_EQ(400u, subscribed.size());
 }
+
+#ifndef _WIN32
+// Each store file is replaced whole through a temporary file, so whoever
+// holds the old one (here a second link) reads it whole; a write that
+// fails (no file may grow: every write fails) is said and changes nothing.
+TEST_F(LocalSteamToolTest, StoreFilesAreReplacedWholeAndFailedWritesSaySo) {
+  ASSERT_EQ(0, run("init").status);
+  ASSERT_EQ(0, run("publish", {"--title", "a", file("map_a.txt", "abc")}).status);
+  const std::string files[] = {joinPath(store_.folder(), "settings.json"),
+                               joinPath(store_.folder(), "items/1000000/item.json")};
+  std::string before[2];
+  for (int i = 0; i < 2; ++i) {
+    before[i] = readFile(files[i]);
+    ASSERT_EQ(0, link(files[i].c_str(), temp_.file("old" + std::to_string(i)).c_str()));
+  }
+  ASSERT_EQ(0, run("set", {"latency", "5"}).status);
+  ASSERT_EQ(0, run("publish", {"--title", "b", file("map_b.txt", "b")}).status);
+  EXPECT_EQ(5u, runJson("status").value("latency", 0u));
+  for (int i = 0; i < 2; ++i)
+    EXPECT_EQ(before[i], readFile(temp_.file("old" + std::to_string(i)))) << files[i];
+
+  const std::string settings = readFile(files[0]);
+  const std::vector<std::vector<std::string>> writes = {
+      {"set", store_.folder(), "latency", "7"},
+      {"subscribe", store_.folder(), "1000000"},
+      {"publish", store_.folder(), "--title", "c", file("map_c.txt", "c")}};
+  for (const auto& words : writes) {
+    cRun failed = runWithoutRoom(words);
+    EXPECT_EQ(1, failed.status) << words[0];
+    EXPECT_NE(std::string::npos, failed.err.find("cannot write the store")) << failed.err;
+  }
+  EXPECT_EQ(settings, readFile(files[0]));
+  json status = runJson("status");
+  EXPECT_EQ(json::array(), status["subscriptions"]);
+  EXPECT_EQ(2u, runJson("list").size());
+}
+#endif
 
 TEST_F(LocalSteamToolTest, ServiceChangesAreSeenByTheTool) {
   ASSERT_EQ(0, run("init").status);

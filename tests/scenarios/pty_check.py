@@ -155,7 +155,14 @@ def run_checks(terminal, game):
                                  done.end())
     check(prompt is not None, "the pause asks for a key", terminal)
     terminal.type("k")
-    check(terminal.finish(5) == 0, "a key ends the pause; exit status 0", terminal)
+    ended = terminal.read_until(r"\n", 5, prompt.end())
+    check(ended is not None, "a key ends the pause", terminal)
+    # Line mode and echo, as the shell after the tool expects them.
+    modes = termios.tcgetattr(terminal.master)[3]
+    wanted = termios.ICANON | termios.ECHO
+    check(modes & wanted == wanted, "the terminal is back in line mode with echo",
+          terminal)
+    check(terminal.finish(5) == 0, "exit status 0", terminal)
     print("%d passed, 0 failed" % len(CHECKS))
     return 0
 

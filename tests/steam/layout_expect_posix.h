@@ -10,11 +10,8 @@
 
 namespace expect {
 
-const size_t kCreateItemSize = 16, kCreateItemId = 4, kCreateItemLegal = 12;
-const size_t kDownloadSize = 16, kDownloadId = 4, kDownloadResult = 12;
-const size_t kParamArraySize = sizeof(void*) + 4;
-const size_t kDetailsSize = 9772, kDetailsOwner = 8156, kDetailsCreated = 8164,
-             kDetailsTags = 8183, kDetailsFile = 9208, kDetailsTotalSize = 9764;
+// The sizes the library gives the bindings' records.
+const size_t kCreateItemSize = 16, kDownloadSize = 16;
 // The virtual slots of CCallbackBase.
 const int kSlotRunRecord = 0, kSlotRunCall = 1, kSlotSize = 2;
 

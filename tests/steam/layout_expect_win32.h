@@ -14,11 +14,8 @@
 
 namespace expect {
 
-const size_t kCreateItemSize = 24, kCreateItemId = 8, kCreateItemLegal = 16;
-const size_t kDownloadSize = 24, kDownloadId = 8, kDownloadResult = 16;
-const size_t kParamArraySize = 2 * sizeof(void*);
-const size_t kDetailsSize = 9784, kDetailsOwner = 8160, kDetailsCreated = 8168,
-             kDetailsTags = 8187, kDetailsFile = 9216, kDetailsTotalSize = 9776;
+// The sizes the library gives the bindings' records.
+const size_t kCreateItemSize = 24, kDownloadSize = 24;
 // The virtual slots of CCallbackBase.
 const int kSlotRunRecord = 1, kSlotRunCall = 0, kSlotSize = 2;
 

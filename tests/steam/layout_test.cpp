@@ -63,56 +63,13 @@ int callSize(CCallbackBase* object) {
   return reinterpret_cast<tSizeSlot>(slot(object, expect::kSlotSize))(object);
 }
 
-TEST(RecordLayout, CallResultRecords) {
-  EXPECT_EQ(expect::kCreateItemSize, sizeof(CreateItemResult_t));
-  EXPECT_EQ(0u, offsetof(CreateItemResult_t, m_eResult));
-  EXPECT_EQ(expect::kCreateItemId, offsetof(CreateItemResult_t, m_nPublishedFileId));
-  EXPECT_EQ(expect::kCreateItemLegal,
-            offsetof(CreateItemResult_t, m_bUserNeedsToAcceptWorkshopLegalAgreement));
-
-  EXPECT_EQ(280u, sizeof(SteamUGCQueryCompleted_t));
-  EXPECT_EQ(0u, offsetof(SteamUGCQueryCompleted_t, m_handle));
-  EXPECT_EQ(8u, offsetof(SteamUGCQueryCompleted_t, m_eResult));
-  EXPECT_EQ(12u, offsetof(SteamUGCQueryCompleted_t, m_unNumResultsReturned));
-  EXPECT_EQ(16u, offsetof(SteamUGCQueryCompleted_t, m_unTotalMatchingResults));
-  EXPECT_EQ(20u, offsetof(SteamUGCQueryCompleted_t, m_bCachedData));
-  EXPECT_EQ(21u, offsetof(SteamUGCQueryCompleted_t, m_rgchNextCursor));
-
-  EXPECT_EQ(16u, sizeof(SubmitItemUpdateResult_t));
-  EXPECT_EQ(0u, offsetof(SubmitItemUpdateResult_t, m_eResult));
-  EXPECT_EQ(4u, offsetof(SubmitItemUpdateResult_t, m_bUserNeedsToAcceptWorkshopLegalAgreement));
-  EXPECT_EQ(8u, offsetof(SubmitItemUpdateResult_t, m_nPublishedFileId));
-
-  EXPECT_EQ(expect::kDownloadSize, sizeof(DownloadItemResult_t));
-  EXPECT_EQ(0u, offsetof(DownloadItemResult_t, m_unAppID));
-  EXPECT_EQ(expect::kDownloadId, offsetof(DownloadItemResult_t, m_nPublishedFileId));
-  EXPECT_EQ(expect::kDownloadResult, offsetof(DownloadItemResult_t, m_eResult));
-
+// The sizes and offsets of the records are checked where they are
+// compiled; the ids by which the library delivers them are checked here.
+TEST(RecordLayout, CallbackIds) {
   EXPECT_EQ(3403, CreateItemResult_t::k_iCallback);
   EXPECT_EQ(3401, SteamUGCQueryCompleted_t::k_iCallback);
   EXPECT_EQ(3404, SubmitItemUpdateResult_t::k_iCallback);
   EXPECT_EQ(3406, DownloadItemResult_t::k_iCallback);
-}
-
-TEST(RecordLayout, DetailsAndTagArray) {
-  EXPECT_EQ(expect::kParamArraySize, sizeof(SteamParamStringArray_t));
-  EXPECT_EQ(sizeof(void*), offsetof(SteamParamStringArray_t, m_nNumStrings));
-
-  EXPECT_EQ(expect::kDetailsSize, sizeof(SteamUGCDetails_t));
-  EXPECT_EQ(8u, offsetof(SteamUGCDetails_t, m_eResult));
-  EXPECT_EQ(12u, offsetof(SteamUGCDetails_t, m_eFileType));
-  EXPECT_EQ(16u, offsetof(SteamUGCDetails_t, m_nCreatorAppID));
-  EXPECT_EQ(20u, offsetof(SteamUGCDetails_t, m_nConsumerAppID));
-  EXPECT_EQ(24u, offsetof(SteamUGCDetails_t, m_rgchTitle));
-  EXPECT_EQ(153u, offsetof(SteamUGCDetails_t, m_rgchDescription));
-  EXPECT_EQ(expect::kDetailsOwner, offsetof(SteamUGCDetails_t, m_ulSteamIDOwner));
-  EXPECT_EQ(expect::kDetailsCreated, offsetof(SteamUGCDetails_t, m_rtimeCreated));
-  EXPECT_EQ(expect::kDetailsCreated + 12, offsetof(SteamUGCDetails_t, m_eVisibility));
-  EXPECT_EQ(expect::kDetailsCreated + 16, offsetof(SteamUGCDetails_t, m_bBanned));
-  EXPECT_EQ(expect::kDetailsTags, offsetof(SteamUGCDetails_t, m_rgchTags));
-  EXPECT_EQ(expect::kDetailsFile, offsetof(SteamUGCDetails_t, m_hFile));
-  EXPECT_EQ(expect::kDetailsFile + 16, offsetof(SteamUGCDetails_t, m_pchFileName));
-  EXPECT_EQ(expect::kDetailsTotalSize, offsetof(SteamUGCDetails_t, m_ulTotalFilesSize));
 }
 
 TEST(RecordLayout, CallbackBaseFields) {

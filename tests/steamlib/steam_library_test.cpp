@@ -9,6 +9,7 @@
 #include <string>
 
 #include "files/paths.h"
+#include "platform/files.h"
 #include "platform/library.h"
 #include "steam/steam_callback.h"
 #include "test_util.h"
@@ -141,6 +142,31 @@ TEST(SteamLibrarySearchTest, LibraryInTheCurrentFolderIsNeverLoaded) {
     closeLibrary(found);
   closeLibrary(plantedLibrary);
 }
+
+#ifdef FAKE_STEAM_SYSTEM
+// The loader's search finds a library already loaded under the name by
+// its recorded name (soname), as it would find the system's copy; the
+// tool's own folder must still come first.
+TEST(SteamLibrarySearchTest, ToolFolderComesBeforeTheSystem) {
+  const std::string beside = joinPath(getToolFolder(), steamLibraryFileName());
+  if (fileStatus(beside).kind != kMissing)
+    GTEST_SKIP() << "a library already lies at " << beside;
+  void* system = openLibraryFile(joinPath(getToolFolder(), FAKE_STEAM_SYSTEM));
+  ASSERT_NE(nullptr, system);
+  cFakeLibrary own(FAKE_STEAM_165);
+  writeFile(beside, readFile(own.path()));
+  void* found = openSteamLibrary();
+  void* expected = openLibraryFile(beside);
+  removeFile(beside);
+  EXPECT_NE(nullptr, found);
+  EXPECT_NE(system, found);
+  EXPECT_EQ(expected, found);
+  for (void* library : {found, expected, system}) {
+    if (library)
+      closeLibrary(library);
+  }
+}
+#endif
 
 TEST_F(SteamLibraryFakeTest, RegistrationBeforeInitReachesTheLibrary) {
   cFakeLibrary fake(FAKE_STEAM_165);
