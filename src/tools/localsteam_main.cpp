@@ -367,7 +367,8 @@ const cVerb kVerbs[] = {
     {"set", verbSet, "STORE legal accepted|pending", "the workshop legal agreement's state"},
     {"set", verbSet, "STORE next-id N", "the id the next new item gets"},
     {"set", verbSet, "STORE noise on|off", "answers for other apps and items between ours"},
-    {"fault", verbFault, "STORE create|query|submit|download CODE|refuse|null|iofail [COUNT]",
+    {"fault", verbFault,
+     "STORE create|query|submit|download|delete CODE|refuse|null|iofail [COUNT]",
      "the next COUNT (1) calls of that kind fail that way; COUNT 0 clears"},
 };
 

@@ -11,6 +11,7 @@
 namespace expect {
 
 const size_t kCreateItemSize = 16, kCreateItemId = 4, kCreateItemLegal = 12;
+const size_t kDeleteSize = 12, kDeleteId = 4;
 const size_t kDownloadSize = 16, kDownloadId = 4, kDownloadResult = 12;
 const size_t kParamArraySize = sizeof(void*) + 4;
 const size_t kDetailsSize = 9772, kDetailsOwner = 8156, kDetailsCreated = 8164,

@@ -15,6 +15,7 @@
 namespace expect {
 
 const size_t kCreateItemSize = 24, kCreateItemId = 8, kCreateItemLegal = 16;
+const size_t kDeleteSize = 16, kDeleteId = 8;
 const size_t kDownloadSize = 24, kDownloadId = 8, kDownloadResult = 16;
 const size_t kParamArraySize = 2 * sizeof(void*);
 const size_t kDetailsSize = 9784, kDetailsOwner = 8160, kDetailsCreated = 8168,

@@ -88,7 +88,12 @@ TEST(RecordLayout, CallResultRecords) {
   EXPECT_EQ(expect::kDownloadId, offsetof(DownloadItemResult_t, m_nPublishedFileId));
   EXPECT_EQ(expect::kDownloadResult, offsetof(DownloadItemResult_t, m_eResult));
 
+  EXPECT_EQ(expect::kDeleteSize, sizeof(DeleteItemResult_t));
+  EXPECT_EQ(0u, offsetof(DeleteItemResult_t, m_eResult));
+  EXPECT_EQ(expect::kDeleteId, offsetof(DeleteItemResult_t, m_nPublishedFileId));
+
   EXPECT_EQ(3403, CreateItemResult_t::k_iCallback);
+  EXPECT_EQ(3417, DeleteItemResult_t::k_iCallback);
   EXPECT_EQ(3401, SteamUGCQueryCompleted_t::k_iCallback);
   EXPECT_EQ(3404, SubmitItemUpdateResult_t::k_iCallback);
   EXPECT_EQ(3406, DownloadItemResult_t::k_iCallback);
