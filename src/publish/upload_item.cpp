@@ -171,7 +171,9 @@ void cWorkshop::submitUpdate(PublishedFileId_t itemId, int assetType,
                              const std::string& previewPath,
                              const std::string& changeNote) {
   UGCUpdateHandle_t handle = ugc->StartItemUpdate(SteamUtils()->GetAppID(), itemId);
-  ugc->SetItemVisibility(handle, k_ERemoteStoragePublishedFileVisibilityPublic);
+  // Only a new item is made public; an update keeps the item's visibility.
+  if (itemId == unfinishedItemId)
+    ugc->SetItemVisibility(handle, k_ERemoteStoragePublishedFileVisibilityPublic);
   ugc->SetItemContent(handle, stagingPath.c_str());
   ugc->SetItemMetadata(handle, intToString(assetType).c_str());
   std::string tag = assetTypeName(assetType);
@@ -193,6 +195,7 @@ void cWorkshop::submitUpdate(PublishedFileId_t itemId, int assetType,
     return;
   }
   updateHandle = handle;
+  unfinishedItemId = 0;
   submitCall.Set(call, this, &cWorkshop::onSubmitItemUpdateResult);
 }
 
