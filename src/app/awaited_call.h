@@ -30,6 +30,16 @@ class cAwaitedCall {
     return intact_;
   }
 
+  /// As wait, and false too when the record's result is not OK.
+  bool waitForSuccess(SteamAPICall_t call, std::string* why) {
+    if (!wait(call, why))
+      return false;
+    if (record.m_eResult == k_EResultOK)
+      return true;
+    *why = "Steam answered with error " + std::to_string(static_cast<int32_t>(record.m_eResult));
+    return false;
+  }
+
   R record;
 
  private:

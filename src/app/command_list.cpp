@@ -66,12 +66,7 @@ bool readPage(const cCommandContext& context, uint32_t page, std::vector<cListed
   context.ugc->SetReturnMetadata(query, true);
   cAwaitedCall<SteamUGCQueryCompleted_t> answer;
   std::string why;
-  bool ok = answer.wait(context.ugc->SendQueryUGCRequest(query), &why);
-  if (ok && answer.record.m_eResult != k_EResultOK) {
-    why = "Steam answered the query with error " +
-          std::to_string(static_cast<int32_t>(answer.record.m_eResult));
-    ok = false;
-  }
+  bool ok = answer.waitForSuccess(context.ugc->SendQueryUGCRequest(query), &why);
   uint32_t returned = ok ? answer.record.m_unNumResultsReturned : 0;
   SteamUGCDetails_t details;
   char metadata[5001];

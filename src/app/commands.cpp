@@ -25,6 +25,11 @@ struct cCommand {
 
 const cCommand kCommands[] = {
     {"list", "list [--json] [--path DIR]", 0, "--path ", "--json ", runList},
+    {"publish",
+     "publish FILE --title TITLE [--preview IMAGE] [--description TEXT]\n"
+     "                     [--visibility public|friends|private|unlisted] [--note TEXT]\n"
+     "                     [--kind KIND] [--path DIR]",
+     1, "--title --preview --description --visibility --note --kind --path ", "", runPublish},
 };
 
 bool listed(const char* names, const std::string& word) {
@@ -112,6 +117,17 @@ int cCommandContext::fail(const std::string& message) const {
   return kCommandFailed;
 }
 
+int cCommandContext::misuse(const std::string& message) const {
+  *err << "drav-workshop: " << message << "\nusage: drav-workshop " << usage << "\n";
+  return kCommandMisused;
+}
+
+void cCommandContext::warnLegalAgreement(bool needsToAccept) const {
+  if (needsToAccept)
+    *err << "drav-workshop: you must accept the Steam Workshop Legal Agreement before using "
+            "the workshop\n";
+}
+
 std::string commandUsage() {
   std::string usage;
   for (const cCommand& command : kCommands)
@@ -124,13 +140,11 @@ bool runCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   for (const cCommand& command : kCommands) {
     if (args[0] != command.name)
       continue;
-    cCommandContext context = {&out, &err, "", nullptr, 0, 0};
+    cCommandContext context = {&out, &err, command.usage, "", nullptr, 0, 0};
     cCommandArgs split;
     std::string why;
     if (!splitArgs(command, args, &split, &why)) {
-      err << "drav-workshop: " << command.name << ": " << why << "\nusage: drav-workshop "
-          << command.usage << "\n";
-      *status = kCommandMisused;
+      *status = context.misuse(std::string(command.name) + ": " + why);
       return true;
     }
     *status = runWithSteam(command, split, &context);

@@ -26,6 +26,7 @@ struct cCommandArgs {
 struct cCommandContext {
   std::ostream* out;
   std::ostream* err;
+  std::string usage;  // the command's usage line
   std::string workshopPath;
   ISteamUGC* ugc;
   AccountID_t account;
@@ -34,6 +35,11 @@ struct cCommandContext {
   /// Prints "drav-workshop: `message`" on the error stream; returns
   /// kCommandFailed.
   int fail(const std::string& message) const;
+  /// Prints `message` and the usage; returns kCommandMisused.
+  int misuse(const std::string& message) const;
+  /// Prints the legal-agreement notice on the error stream when Steam
+  /// flags it; it changes no exit status.
+  void warnLegalAgreement(bool needsToAccept) const;
 };
 
 /// Runs the command named by `args[0]`; false when there is none of that
@@ -44,7 +50,30 @@ bool runCommand(const std::vector<std::string>& args, std::ostream& out, std::os
 /// The commands' usage lines, for the help.
 std::string commandUsage();
 
+/// One upload of a file as an item's content, with the fields to set.
+struct cUpload {
+  PublishedFileId_t itemId = 0;
+  std::string file;
+  int kind = 0;
+  std::string preview;  // "" keeps the item's
+  bool setTitle = false, setDescription = false;
+  std::string title, description, note;
+  int visibility = -1;  // -1 keeps the item's
+};
+
+/// The kind a --kind value names (1 to 8 or a display name); false for none.
+bool parseKind(const std::string& text, int* kind);
+/// The visibility a --visibility word names; false for none.
+bool parseVisibility(const std::string& text, int* visibility);
+/// Whether `file` can be uploaded as `kind`: readable, named by the kind's
+/// rule, not one of the game's own files; says why not.
+bool checkUploadFile(const cCommandContext& context, const std::string& file, int kind);
+/// Stages the file and submits the upload, waiting for the answer; says
+/// why it failed.
+bool submitUpload(const cCommandContext& context, const cUpload& upload);
+
 // The commands, each in its own file.
 int runList(cCommandContext& context, const cCommandArgs& args);
+int runPublish(cCommandContext& context, const cCommandArgs& args);
 
 #endif  // DRAV_APP_COMMANDS_H_

@@ -22,7 +22,6 @@ cWorkshop::cWorkshop(cFileSystem* fileSystem)
       downloadSucceeded(false),
       downloadItemId(0),
       unfinishedItemId(0),
-      deleteItemId(0),
       downloadCallback(this, &cWorkshop::onDownloadItemResult),
       updateHandle(0) {
   itemDetails = new SteamUGCDetails_t;

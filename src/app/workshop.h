@@ -35,7 +35,6 @@ class cWorkshop {
   /// Deletes the item that action 1 created when the action ended before
   /// its first upload was submitted, and says how that went.
   void deleteUnfinishedItem();
-  void onDeleteItemResult(DeleteItemResult_t* result, bool ioFailure);
   void queryPublishedItems();
   void onQueryCompleted(SteamUGCQueryCompleted_t* result, bool ioFailure);
   void uploadItem(PublishedFileId_t itemId, int assetType, std::string title);
@@ -76,11 +75,9 @@ class cWorkshop {
   PublishedFileId_t downloadItemId;
   // The item created by action 1 until its first upload is submitted.
   PublishedFileId_t unfinishedItemId;
-  PublishedFileId_t deleteItemId;
   CCallResult<cWorkshop, CreateItemResult_t> createItemCall;
   CCallResult<cWorkshop, SteamUGCQueryCompleted_t> queryCall;
   CCallResult<cWorkshop, SubmitItemUpdateResult_t> submitCall;
-  CCallResult<cWorkshop, DeleteItemResult_t> deleteCall;
   CCallback<cWorkshop, DownloadItemResult_t, false> downloadCallback;
   // The update being submitted, for the progress line on a terminal.
   UGCUpdateHandle_t updateHandle;
