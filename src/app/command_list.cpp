@@ -14,20 +14,6 @@
 
 namespace {
 
-const char* const kVisibilityNames[] = {"public", "friends", "private", "unlisted"};
-
-struct cListedItem {
-  PublishedFileId_t id;
-  std::string title;
-  int kind;
-  int visibility;
-  uint32_t updated;
-};
-
-const char* visibilityName(int visibility) {
-  return visibility >= 0 && visibility < 4 ? kVisibilityNames[visibility] : "unknown";
-}
-
 /// The asset kind that an item's metadata names; 0 for none or any other
 /// text.
 int kindFromMetadata(const char* metadata) {
@@ -105,13 +91,19 @@ void printJson(std::ostream& out, const std::vector<cListedItem>& items) {
 
 }  // namespace
 
-int runList(cCommandContext& context, const cCommandArgs& args) {
-  std::vector<cListedItem> items;
+bool readPublishedItems(const cCommandContext& context, std::vector<cListedItem>* items) {
   bool more = true;
   for (uint32_t page = 1; more; ++page) {
-    if (!readPage(context, page, &items, &more))
-      return kCommandFailed;
+    if (!readPage(context, page, items, &more))
+      return false;
   }
+  return true;
+}
+
+int runList(cCommandContext& context, const cCommandArgs& args) {
+  std::vector<cListedItem> items;
+  if (!readPublishedItems(context, &items))
+    return kCommandFailed;
   if (args.options.count("--json"))
     printJson(*context.out, items);
   else

@@ -6,47 +6,15 @@
 #include "console/console.h"
 #include "files/file_copy.h"
 #include "files/paths.h"
-#include "platform/files.h"
 #include "publish/publish.h"
 
 namespace {
 
-std::string option(const cCommandArgs& args, const char* name) {
-  auto found = args.options.find(name);
-  return found == args.options.end() ? "" : found->second;
-}
-
-/// Fills the upload's fields from the options; false, with the reason,
-/// when a value is malformed.
-bool readOptions(const cCommandArgs& args, cUpload* upload, std::string* why) {
-  upload->file = args.operands[0];
-  upload->setTitle = args.options.count("--title") > 0;
-  upload->title = option(args, "--title");
-  upload->setDescription = args.options.count("--description") > 0;
-  upload->description = option(args, "--description");
-  upload->note = option(args, "--note");
-  upload->preview = option(args, "--preview");
-  if (args.options.count("--kind") && !parseKind(option(args, "--kind"), &upload->kind)) {
-    *why = "--kind takes a number from 1 to 8 or a kind's name";
-    return false;
-  }
-  if (args.options.count("--visibility") &&
-      !parseVisibility(option(args, "--visibility"), &upload->visibility)) {
-    *why = "--visibility takes public, friends, private or unlisted";
-    return false;
-  }
-  return true;
-}
-
 /// The preview of a new item: the one given, else for a map the image
 /// beside it (required), else the default image when it exists.
 bool settlePreview(const cCommandContext& context, cUpload* upload) {
-  if (!upload->preview.empty()) {
-    if (fileStatus(upload->preview).kind == kRegularFile)
-      return true;
-    context.fail("cannot read the preview \"" + printableText(upload->preview) + "\"");
-    return false;
-  }
+  if (!upload->preview.empty())
+    return checkPreviewFile(context, upload->preview);
   if (upload->kind == Map) {
     upload->preview = imageBeside(upload->file);
     if (fileExists(upload->preview))
@@ -79,7 +47,7 @@ int runPublish(cCommandContext& context, const cCommandArgs& args) {
   std::string why;
   if (!args.options.count("--title"))
     return context.misuse("--title is required");
-  if (!readOptions(args, &upload, &why))
+  if (!readUploadOptions(args, args.operands[0], &upload, &why))
     return context.misuse(why);
   if (upload.kind == Unrecognised)
     upload.kind = detectAssetType(getFileName(upload.file));

@@ -15,7 +15,33 @@ namespace {
 
 const char* const kVisibilities[] = {"public", "friends", "private", "unlisted"};
 
+std::string option(const cCommandArgs& args, const char* name) {
+  auto found = args.options.find(name);
+  return found == args.options.end() ? "" : found->second;
+}
+
 }  // namespace
+
+bool readUploadOptions(const cCommandArgs& args, const std::string& file, cUpload* upload,
+                       std::string* why) {
+  upload->file = file;
+  upload->setTitle = args.options.count("--title") > 0;
+  upload->title = option(args, "--title");
+  upload->setDescription = args.options.count("--description") > 0;
+  upload->description = option(args, "--description");
+  upload->note = option(args, "--note");
+  upload->preview = option(args, "--preview");
+  if (args.options.count("--kind") && !parseKind(option(args, "--kind"), &upload->kind)) {
+    *why = "--kind takes a number from 1 to 8 or a kind's name";
+    return false;
+  }
+  if (args.options.count("--visibility") &&
+      !parseVisibility(option(args, "--visibility"), &upload->visibility)) {
+    *why = "--visibility takes public, friends, private or unlisted";
+    return false;
+  }
+  return true;
+}
 
 bool parseKind(const std::string& text, int* kind) {
   for (int type = Map; type <= Recording; ++type) {
@@ -25,6 +51,10 @@ bool parseKind(const std::string& text, int* kind) {
     }
   }
   return false;
+}
+
+const char* visibilityName(int visibility) {
+  return visibility >= 0 && visibility < 4 ? kVisibilities[visibility] : "unknown";
 }
 
 bool parseVisibility(const std::string& text, int* visibility) {
@@ -52,6 +82,13 @@ bool checkUploadFile(const cCommandContext& context, const std::string& file, in
     return false;
   }
   return true;
+}
+
+bool checkPreviewFile(const cCommandContext& context, const std::string& preview) {
+  if (fileStatus(preview).kind == kRegularFile)
+    return true;
+  context.fail("cannot read the preview \"" + printableText(preview) + "\"");
+  return false;
 }
 
 bool submitUpload(const cCommandContext& context, const cUpload& upload) {

@@ -30,6 +30,11 @@ const cCommand kCommands[] = {
      "                     [--visibility public|friends|private|unlisted] [--note TEXT]\n"
      "                     [--kind KIND] [--path DIR]",
      1, "--title --preview --description --visibility --note --kind --path ", "", runPublish},
+    {"update",
+     "update ID FILE [--preview IMAGE] [--title TITLE] [--description TEXT]\n"
+     "                     [--visibility public|friends|private|unlisted] [--note TEXT]\n"
+     "                     [--kind KIND] [--path DIR]",
+     2, "--title --preview --description --visibility --note --kind --path ", "", runUpdate},
 };
 
 bool listed(const char* names, const std::string& word) {

@@ -50,6 +50,19 @@ bool runCommand(const std::vector<std::string>& args, std::ostream& out, std::os
 /// The commands' usage lines, for the help.
 std::string commandUsage();
 
+/// One of the user's published items, as the query gives it.
+struct cListedItem {
+  PublishedFileId_t id;
+  std::string title;
+  int kind;  // from the metadata; 0 when it names none
+  int visibility;
+  uint32_t updated;
+};
+
+/// Every item the user has published for the game, all pages, newest
+/// first; false, with the reason printed, when a page could not be read.
+bool readPublishedItems(const cCommandContext& context, std::vector<cListedItem>* items);
+
 /// One upload of a file as an item's content, with the fields to set.
 struct cUpload {
   PublishedFileId_t itemId = 0;
@@ -63,11 +76,15 @@ struct cUpload {
 
 /// The kind a --kind value names (1 to 8 or a display name); false for none.
 bool parseKind(const std::string& text, int* kind);
+/// The word of a visibility ("public", ...); "unknown" for other numbers.
+const char* visibilityName(int visibility);
 /// The visibility a --visibility word names; false for none.
 bool parseVisibility(const std::string& text, int* visibility);
 /// Whether `file` can be uploaded as `kind`: readable, named by the kind's
 /// rule, not one of the game's own files; says why not.
 bool checkUploadFile(const cCommandContext& context, const std::string& file, int kind);
+/// Whether the preview `preview` is a file; says why not.
+bool checkPreviewFile(const cCommandContext& context, const std::string& preview);
 /// Stages the file and submits the upload, waiting for the answer; says
 /// why it failed.
 bool submitUpload(const cCommandContext& context, const cUpload& upload);
@@ -75,5 +92,11 @@ bool submitUpload(const cCommandContext& context, const cUpload& upload);
 // The commands, each in its own file.
 int runList(cCommandContext& context, const cCommandArgs& args);
 int runPublish(cCommandContext& context, const cCommandArgs& args);
+int runUpdate(cCommandContext& context, const cCommandArgs& args);
+
+/// Fills the upload's file and fields from FILE and the options; false,
+/// with the reason, when a value is malformed.
+bool readUploadOptions(const cCommandArgs& args, const std::string& file, cUpload* upload,
+                       std::string* why);
 
 #endif  // DRAV_APP_COMMANDS_H_

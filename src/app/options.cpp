@@ -47,6 +47,8 @@ const char kHelp[] =
     "  publish  creates an item and uploads FILE as its first content, with\n"
     "           the menu's checks; prints the new item's id; an item whose\n"
     "           upload fails is deleted again\n"
+    "  update   uploads FILE as new content of your item ID; title,\n"
+    "           description and visibility change only when given\n"
     "\n"
     "Exit status: 0 when the tool ends normally or a command did all it was\n"
     "asked, 1 when a command failed in part or whole, 2 on a wrong command\n"
