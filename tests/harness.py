@@ -152,13 +152,13 @@ class Sandbox:
         return self.localsteam("publish", self.seen(self.store), "--title", title,
                                *extra, self.seen(path))
 
-    def start(self, stdin, preexec_fn=None, program=None):
+    def start(self, stdin, preexec_fn=None, program=None, args=()):
         """Starts the tool (or `program`) with `stdin` as its whole input.
         Output goes to files, not pipes: a helper process that the program
         leaves behind (Wine's server) may hold them open long after."""
         out_file, err_file = tempfile.TemporaryFile(), tempfile.TemporaryFile()
         process = subprocess.Popen(
-            self.programs.command(program or self.programs.tool),
+            self.programs.command(program or self.programs.tool, args),
             stdin=subprocess.PIPE, stdout=out_file, stderr=err_file, cwd=self.cwd,
             env=self.env, start_new_session=True, preexec_fn=preexec_fn)
         feeder = threading.Thread(target=feed, args=(process.stdin, stdin))
@@ -184,8 +184,8 @@ class Sandbox:
             out = out.replace(b"\r\n", b"\n")
         return Run(code, out, err, elapsed)
 
-    def run(self, stdin, timeout=20.0, preexec_fn=None, program=None):
-        return self.finish(self.start(stdin, preexec_fn, program), timeout)
+    def run(self, stdin, timeout=20.0, preexec_fn=None, program=None, args=()):
+        return self.finish(self.start(stdin, preexec_fn, program, args), timeout)
 
 
 def answers(*lines):

@@ -1,6 +1,7 @@
 #include "app/options.h"
 
 #include "app/backend_choice.h"
+#include "app/commands.h"
 #include "console/console.h"
 #include "steam/app_id.h"
 #include "steamlib/steam_library.h"
@@ -10,6 +11,10 @@ namespace {
 const char kVersion[] = "1.2";
 
 const char kUsage[] = "usage: drav-workshop [-h | --help | --version]\n";
+
+std::string usage() {
+  return kUsage + commandUsage();
+}
 
 const char kHelp[] =
     "Publishes DRAV content to the game's Steam Workshop and installs the\n"
@@ -35,10 +40,22 @@ const char kHelp[] =
     "                    instead of Steam\n"
     "  NO_COLOR          set and not empty: no colours on the terminal\n"
     "\n"
-    "Exit status: 0 when the tool ends normally, 2 on an unknown option.\n";
+    "Commands (for scripts; they never ask anything): each takes --path DIR,\n"
+    "the workshop path, else the one in workshopPath.txt.\n"
+    "  list     every item you have published for the game, all pages;\n"
+    "           one line each: ID, kind, visibility, title (tab-separated)\n"
+    "  publish  creates an item and uploads FILE as its first content, with\n"
+    "           the menu's checks; prints the new item's id; an item whose\n"
+    "           upload fails is deleted again\n"
+    "  update   uploads FILE as new content of your item ID; title,\n"
+    "           description and visibility change only when given\n"
+    "\n"
+    "Exit status: 0 when the tool ends normally or a command did all it was\n"
+    "asked, 1 when a command failed in part or whole, 2 on a wrong command\n"
+    "line.\n";
 
 int printHelp(std::ostream& out) {
-  out << kUsage << "\n" << kHelp;
+  out << usage() << "\n" << kHelp;
   return 0;
 }
 
@@ -70,6 +87,8 @@ bool runCommandLine(const std::vector<std::string>& args, std::ostream& out,
                     std::ostream& err, int* status) {
   if (args.empty())
     return false;
+  if (runCommand(args, out, err, status))
+    return true;
   for (const cOption& option : kOptions) {
     bool named = args[0] == option.name ||
                  (option.shortName && args[0] == option.shortName);
@@ -79,7 +98,7 @@ bool runCommandLine(const std::vector<std::string>& args, std::ostream& out,
     }
   }
   err << "drav-workshop: unknown or misplaced argument \"" << printableText(args[0])
-      << "\"\n" << kUsage;
+      << "\"\n" << usage();
   *status = 2;
   return true;
 }

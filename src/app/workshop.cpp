@@ -21,6 +21,7 @@ cWorkshop::cWorkshop(cFileSystem* fileSystem)
       downloadPending(false),
       downloadSucceeded(false),
       downloadItemId(0),
+      unfinishedItemId(0),
       downloadCallback(this, &cWorkshop::onDownloadItemResult),
       updateHandle(0) {
   itemDetails = new SteamUGCDetails_t;
@@ -73,6 +74,8 @@ void cWorkshop::run() {
     actionDone = false;
     mainMenu();
     waitForAction();
+    if (unfinishedItemId != 0)
+      deleteUnfinishedItem();
     if (fileStatus(stagingPath).kind == kFolder) {
       std::cout << grey << "\n\ncleaning up...";
       fileSystem->deleteFolder(stagingPath, true);

@@ -32,6 +32,9 @@ class cWorkshop {
   // Publishing.
   void createItem();
   void onCreateItemResult(CreateItemResult_t* result, bool ioFailure);
+  /// Deletes the item that action 1 created when the action ended before
+  /// its first upload was submitted, and says how that went.
+  void deleteUnfinishedItem();
   void queryPublishedItems();
   void onQueryCompleted(SteamUGCQueryCompleted_t* result, bool ioFailure);
   void uploadItem(PublishedFileId_t itemId, int assetType, std::string title);
@@ -70,6 +73,8 @@ class cWorkshop {
   bool downloadPending;
   bool downloadSucceeded;
   PublishedFileId_t downloadItemId;
+  // The item created by action 1 until its first upload is submitted.
+  PublishedFileId_t unfinishedItemId;
   CCallResult<cWorkshop, CreateItemResult_t> createItemCall;
   CCallResult<cWorkshop, SteamUGCQueryCompleted_t> queryCall;
   CCallResult<cWorkshop, SubmitItemUpdateResult_t> submitCall;

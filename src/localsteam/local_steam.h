@@ -49,6 +49,7 @@ class cLocalUgc : public ISteamUGC {
   UGCUpdateHandle_t StartItemUpdate(AppId_t nConsumerAppId,
                                     PublishedFileId_t nPublishedFileID) override;
   bool SetItemTitle(UGCUpdateHandle_t handle, const char* pchTitle) override;
+  bool SetItemDescription(UGCUpdateHandle_t handle, const char* pchDescription) override;
   bool SetItemMetadata(UGCUpdateHandle_t handle, const char* pchMetaData) override;
   bool SetItemVisibility(UGCUpdateHandle_t handle,
                          ERemoteStoragePublishedFileVisibility eVisibility) override;
@@ -67,6 +68,8 @@ class cLocalUgc : public ISteamUGC {
                           char* pchFolder, uint32_t cchFolderSize,
                           uint32_t* punTimeStamp) override;
   bool DownloadItem(PublishedFileId_t nPublishedFileID, bool bHighPriority) override;
+  /// Only the owner may delete an item; anyone else gets access denied.
+  SteamAPICall_t DeleteItem(PublishedFileId_t nPublishedFileID) override;
 
   /// Forgets every query and update (at shutdown).
   void reset();
@@ -85,8 +88,9 @@ class cLocalUgc : public ISteamUGC {
   struct cUpdate {
     AppId_t app = 0;
     PublishedFileId_t item = 0;
-    bool hasTitle = false, hasMetadata = false, hasVisibility = false, hasTags = false;
-    std::string title, metadata, contentFolder, previewFile;
+    bool hasTitle = false, hasDescription = false, hasMetadata = false, hasVisibility = false,
+         hasTags = false;
+    std::string title, description, metadata, contentFolder, previewFile;
     int32_t visibility = 0;
     std::vector<std::string> tags;
     bool submitted = false;
@@ -154,8 +158,8 @@ class cLocalSteam : public cSteamBackend {
   /// The settings read at init.
   const cStoreSettings& settings() const { return settings_; }
 
-  /// Takes one use of the fault set for `op` ("create", "query", "submit",
-  /// "download"), re-reading it under the lock. False when none is set.
+  /// Takes one use of the fault set for `op` (one of kFaultOps), re-reading
+  /// it under the lock. False when none is set.
   bool takeFault(const char* op, cStoreFault* fault);
 
   /// Answers a call with a record of type R, later: `base` holds the fields

@@ -14,7 +14,7 @@
 
 using nlohmann::json;
 
-const char* const kFaultOps[4] = {"create", "query", "submit", "download"};
+const char* const kFaultOps[5] = {"create", "query", "submit", "download", "delete"};
 
 namespace {
 
@@ -165,6 +165,18 @@ bool cLocalStore::writeItem(const cStoreItem& item) const {
   return createFolder(itemFolder(item.id)) &&
          writeJson(joinPath(itemFolder(item.id), "item.json"), itemToJson(item)) &&
          writeOwnerEntry(item);
+}
+
+bool cLocalStore::deleteItem(const cStoreItem& item) const {
+  // Out of its owner's index first, so that no query lists it half gone.
+  std::vector<cOwnerEntry> entries;
+  if (!ownerItems(item.owner, &entries))
+    return false;
+  entries.erase(std::remove_if(entries.begin(), entries.end(),
+                               [&](const cOwnerEntry& e) { return e.id == item.id; }),
+                entries.end());
+  return writeJson(ownerFile(item.owner), ownerEntriesToJson(entries)) &&
+         unsubscribe({item.id}) && uncacheItem(item.id) && removeFolder(itemFolder(item.id));
 }
 
 std::string cLocalStore::ownerFile(uint32_t owner) const {

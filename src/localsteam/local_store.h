@@ -41,7 +41,7 @@ struct cStoreFault {
 };
 
 /// The fault kinds: the calls that can be told to fail.
-extern const char* const kFaultOps[4];  // "create", "query", "submit", "download"
+extern const char* const kFaultOps[5];  // "create", "query", "submit", "download", "delete"
 
 struct cStoreSettings {
   bool clientRunning = true;
@@ -123,6 +123,9 @@ class cLocalStore {
   bool readItem(PublishedFileId_t id, cStoreItem* item) const;
   /// Writes the item and then its owner's index entry.
   bool writeItem(const cStoreItem& item) const;
+  /// Removes the item, its index entry, subscription and cache entry; the
+  /// caller holds the lock.
+  bool deleteItem(const cStoreItem& item) const;
   /// Takes the next id from the settings; the caller holds the lock.
   bool allocateId(PublishedFileId_t* id) const;
   /// The ids of all items, ascending.

@@ -252,3 +252,27 @@ void cLocalUgc::broadcastNoise(PublishedFileId_t item, AppId_t app) {
   steam_->broadcast<DownloadItemResult_t>(otherItem, nullptr, keep);
   steam_->broadcast<DownloadItemResult_t>(otherApp, nullptr, keep);
 }
+
+SteamAPICall_t cLocalUgc::DeleteItem(PublishedFileId_t nPublishedFileID) {
+  cStoreFault fault;
+  bool faulted = steam_->takeFault("delete", &fault);
+  if (faulted && fault.kind == cStoreFault::kRefuse)
+    return k_uAPICallInvalid;
+  DeleteItemResult_t base = {};
+  base.m_nPublishedFileId = nPublishedFileID;
+  uint32_t account = steam_->settings().account;
+  const cLocalStore* store = &steam_->store();
+  return steam_->answer<DeleteItemResult_t>(
+      base, faulted ? &fault : nullptr, [store, account](DeleteItemResult_t* record) {
+        cStoreLock lock(store->folder());
+        cStoreItem item;
+        if (!lock.held())
+          record->m_eResult = k_EResultLockingFailed;
+        else if (!store->readItem(record->m_nPublishedFileId, &item))
+          record->m_eResult = k_EResultFileNotFound;
+        else if (item.owner != account)
+          record->m_eResult = k_EResultAccessDenied;
+        else
+          record->m_eResult = store->deleteItem(item) ? k_EResultOK : k_EResultIOFailure;
+      });
+}

@@ -12,6 +12,7 @@ const UGCUpdateHandle_t kInvalidUpdate = ~0ULL;
 
 // Steam's field limits.
 const size_t kMaxTitle = 128;
+const size_t kMaxDescription = 8000;
 const size_t kMaxMetadata = 5000;
 const size_t kMaxTag = 255;
 const uint64_t kMaxPreview = 1024 * 1024;
@@ -61,6 +62,15 @@ bool cLocalUgc::SetItemTitle(UGCUpdateHandle_t handle, const char* pchTitle) {
     return false;
   update->hasTitle = true;
   update->title = pchTitle;
+  return true;
+}
+
+bool cLocalUgc::SetItemDescription(UGCUpdateHandle_t handle, const char* pchDescription) {
+  cUpdate* update = openUpdate(handle);
+  if (!update || !pchDescription)
+    return false;
+  update->hasDescription = true;
+  update->description = pchDescription;
   return true;
 }
 
@@ -151,6 +161,7 @@ EResult cLocalUgc::checkUpdate(const cUpdate& update, const cStoreItem& item) co
       return k_EResultInvalidParam;
   }
   if ((update.hasTitle && update.title.size() > kMaxTitle) ||
+      (update.hasDescription && update.description.size() > kMaxDescription) ||
       (update.hasMetadata && update.metadata.size() > kMaxMetadata) ||
       (update.hasTags && !std::all_of(update.tags.begin(), update.tags.end(), validTag)) ||
       update.app != item.app)
@@ -181,6 +192,8 @@ EResult cLocalUgc::applyUpdate(UGCUpdateHandle_t handle, const std::string& chan
     return k_EResultIOFailure;
   if (update.hasTitle)
     item.title = update.title;
+  if (update.hasDescription)
+    item.description = update.description;
   if (update.hasMetadata)
     item.metadata = update.metadata;
   if (update.hasTags)

@@ -26,6 +26,7 @@ void cWorkshop::onCreateItemResult(CreateItemResult_t* result, bool ioFailure) {
   std::cout << green << "\nWorkshop item successfully created!" << grey
             << "\n(workshop item: " << result->m_nPublishedFileId << ")";
   PublishedFileId_t itemId = result->m_nPublishedFileId;
+  unfinishedItemId = itemId;
   AssetType assetType = chooseAssetType();
   if (assetType == Unrecognised) {
     exitAction();

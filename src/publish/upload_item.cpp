@@ -49,6 +49,22 @@ std::vector<std::string> progressForms(EItemUpdateStatus status, uint64_t done,
 
 }  // namespace
 
+std::string imageBeside(const std::string& contentPath) {
+  size_t stem = contentPath.size() >= 4 ? contentPath.size() - 4 : 0;
+  return contentPath.substr(0, stem) + ".png";
+}
+
+std::string defaultPreviewPath() {
+  return joinPath(getToolFolder(), "_default_workshop_.png");
+}
+
+bool stageFile(cFileSystem* fileSystem, const std::string& stagingPath,
+               const std::string& contentPath) {
+  fileSystem->deleteFolder(stagingPath, true);
+  createFolder(stagingPath);
+  return copyFile(contentPath, joinPath(stagingPath, getFileName(contentPath)));
+}
+
 std::string intToString(int number) {
   std::ostringstream text;
   text << number;
@@ -133,7 +149,7 @@ bool cWorkshop::settleNewItemPreview(int assetType, const std::string& contentPa
       choosePreviewImage(contentPath, previewPath, true);
   }
   if (previewPath->empty())
-    *previewPath = joinPath(getToolFolder(), "_default_workshop_.png");
+    *previewPath = defaultPreviewPath();
   if (!fileExists(*previewPath))
     previewPath->clear();
   return true;
@@ -141,8 +157,7 @@ bool cWorkshop::settleNewItemPreview(int assetType, const std::string& contentPa
 
 bool cWorkshop::choosePreviewImage(const std::string& contentPath,
                                    std::string* previewPath, bool ask) {
-  size_t stem = contentPath.size() >= 4 ? contentPath.size() - 4 : 0;
-  *previewPath = contentPath.substr(0, stem) + ".png";
+  *previewPath = imageBeside(contentPath);
   if (fileExists(*previewPath))
     return true;
   if (!ask)
@@ -158,12 +173,8 @@ bool cWorkshop::choosePreviewImage(const std::string& contentPath,
   }
 }
 
-// Puts the chosen file alone into the staging folder; whatever an earlier,
-// interrupted run left there is removed first, so it is never published.
 bool cWorkshop::stageContent(const std::string& contentPath) {
-  fileSystem->deleteFolder(stagingPath, true);
-  createFolder(stagingPath);
-  return copyFile(contentPath, joinPath(stagingPath, getFileName(contentPath)));
+  return stageFile(fileSystem, stagingPath, contentPath);
 }
 
 void cWorkshop::submitUpdate(PublishedFileId_t itemId, int assetType,
@@ -171,7 +182,9 @@ void cWorkshop::submitUpdate(PublishedFileId_t itemId, int assetType,
                              const std::string& previewPath,
                              const std::string& changeNote) {
   UGCUpdateHandle_t handle = ugc->StartItemUpdate(SteamUtils()->GetAppID(), itemId);
-  ugc->SetItemVisibility(handle, k_ERemoteStoragePublishedFileVisibilityPublic);
+  // Only a new item is made public; an update keeps the item's visibility.
+  if (itemId == unfinishedItemId)
+    ugc->SetItemVisibility(handle, k_ERemoteStoragePublishedFileVisibilityPublic);
   ugc->SetItemContent(handle, stagingPath.c_str());
   ugc->SetItemMetadata(handle, intToString(assetType).c_str());
   std::string tag = assetTypeName(assetType);
@@ -193,6 +206,7 @@ void cWorkshop::submitUpdate(PublishedFileId_t itemId, int assetType,
     return;
   }
   updateHandle = handle;
+  unfinishedItemId = 0;
   submitCall.Set(call, this, &cWorkshop::onSubmitItemUpdateResult);
 }
 

@@ -138,6 +138,12 @@ struct SubmitItemUpdateResult_t {
   PublishedFileId_t m_nPublishedFileId;
 };
 
+struct DeleteItemResult_t {
+  enum { k_iCallback = 3417 };
+  EResult m_eResult;
+  PublishedFileId_t m_nPublishedFileId;
+};
+
 struct DownloadItemResult_t {
   enum { k_iCallback = 3406 };
   AppId_t m_unAppID;
@@ -190,6 +196,7 @@ class ISteamUGC {
   virtual UGCUpdateHandle_t StartItemUpdate(AppId_t nConsumerAppId,
                                             PublishedFileId_t nPublishedFileID) = 0;
   virtual bool SetItemTitle(UGCUpdateHandle_t handle, const char* pchTitle) = 0;
+  virtual bool SetItemDescription(UGCUpdateHandle_t handle, const char* pchDescription) = 0;
   virtual bool SetItemMetadata(UGCUpdateHandle_t handle, const char* pchMetaData) = 0;
   virtual bool SetItemVisibility(UGCUpdateHandle_t handle,
                                  ERemoteStoragePublishedFileVisibility eVisibility) = 0;
@@ -209,6 +216,8 @@ class ISteamUGC {
                                   uint64_t* punSizeOnDisk, char* pchFolder,
                                   uint32_t cchFolderSize, uint32_t* punTimeStamp) = 0;
   virtual bool DownloadItem(PublishedFileId_t nPublishedFileID, bool bHighPriority) = 0;
+  /// Answers with a DeleteItemResult_t.
+  virtual SteamAPICall_t DeleteItem(PublishedFileId_t nPublishedFileID) = 0;
 
  protected:
   ~ISteamUGC() {}

@@ -21,6 +21,9 @@ static_assert(offsetof(SubmitItemUpdateResult_t, m_bUserNeedsToAcceptWorkshopLeg
 static_assert(offsetof(SubmitItemUpdateResult_t, m_nPublishedFileId) == 8,
               "SubmitItemUpdateResult_t id");
 
+static_assert(sizeof(DeleteItemResult_t) == 12, "DeleteItemResult_t size");
+static_assert(offsetof(DeleteItemResult_t, m_nPublishedFileId) == 4, "DeleteItemResult_t id");
+
 static_assert(sizeof(DownloadItemResult_t) == 16, "DownloadItemResult_t size");
 static_assert(offsetof(DownloadItemResult_t, m_nPublishedFileId) == 4, "DownloadItemResult_t id");
 static_assert(offsetof(DownloadItemResult_t, m_eResult) == 12, "DownloadItemResult_t result");
@@ -33,6 +36,7 @@ static_assert(sizeof(SteamUGCDetails_t) == 9772, "SteamUGCDetails_t size");
 static_assert(offsetof(SteamUGCDetails_t, m_rgchDescription) == 153, "details description");
 static_assert(offsetof(SteamUGCDetails_t, m_ulSteamIDOwner) == 8156, "details owner");
 static_assert(offsetof(SteamUGCDetails_t, m_rtimeCreated) == 8164, "details created");
+static_assert(offsetof(SteamUGCDetails_t, m_eVisibility) == 8176, "details visibility");
 static_assert(offsetof(SteamUGCDetails_t, m_rgchTags) == 8183, "details tags");
 static_assert(offsetof(SteamUGCDetails_t, m_hFile) == 9208, "details file");
 static_assert(offsetof(SteamUGCDetails_t, m_ulTotalFilesSize) == 9764, "details total size");

@@ -21,6 +21,9 @@ static_assert(offsetof(SubmitItemUpdateResult_t, m_bUserNeedsToAcceptWorkshopLeg
 static_assert(offsetof(SubmitItemUpdateResult_t, m_nPublishedFileId) == 8,
               "SubmitItemUpdateResult_t id");
 
+static_assert(sizeof(DeleteItemResult_t) == 16, "DeleteItemResult_t size");
+static_assert(offsetof(DeleteItemResult_t, m_nPublishedFileId) == 8, "DeleteItemResult_t id");
+
 static_assert(sizeof(DownloadItemResult_t) == 24, "DownloadItemResult_t size");
 static_assert(offsetof(DownloadItemResult_t, m_nPublishedFileId) == 8, "DownloadItemResult_t id");
 static_assert(offsetof(DownloadItemResult_t, m_eResult) == 16, "DownloadItemResult_t result");
@@ -34,6 +37,7 @@ static_assert(sizeof(SteamUGCDetails_t) == 9784, "SteamUGCDetails_t size");
 static_assert(offsetof(SteamUGCDetails_t, m_rgchDescription) == 153, "details description");
 static_assert(offsetof(SteamUGCDetails_t, m_ulSteamIDOwner) == 8160, "details owner");
 static_assert(offsetof(SteamUGCDetails_t, m_rtimeCreated) == 8168, "details created");
+static_assert(offsetof(SteamUGCDetails_t, m_eVisibility) == 8180, "details visibility");
 static_assert(offsetof(SteamUGCDetails_t, m_rgchTags) == 8187, "details tags");
 static_assert(offsetof(SteamUGCDetails_t, m_hFile) == 9216, "details file");
 // 9776: a uint64 after 9772 bytes of fields aligns to 8 under pack(8).

@@ -104,6 +104,7 @@ bool resolveFlatApi(void* library, cFlatApi* api, std::string* missing) {
   r.need("SteamAPI_ISteamUGC_ReleaseQueryUGCRequest", &api->releaseQueryUGCRequest);
   r.need("SteamAPI_ISteamUGC_StartItemUpdate", &api->startItemUpdate);
   r.need("SteamAPI_ISteamUGC_SetItemTitle", &api->setItemTitle);
+  r.need("SteamAPI_ISteamUGC_SetItemDescription", &api->setItemDescription);
   r.need("SteamAPI_ISteamUGC_SetItemMetadata", &api->setItemMetadata);
   r.need("SteamAPI_ISteamUGC_SetItemVisibility", &api->setItemVisibility);
   r.need("SteamAPI_ISteamUGC_SetItemTags", &api->setItemTags);
@@ -114,6 +115,7 @@ bool resolveFlatApi(void* library, cFlatApi* api, std::string* missing) {
   r.need("SteamAPI_ISteamUGC_GetSubscribedItems", &api->getSubscribedItems);
   r.need("SteamAPI_ISteamUGC_GetItemInstallInfo", &api->getItemInstallInfo);
   r.need("SteamAPI_ISteamUGC_DownloadItem", &api->downloadItem);
+  r.need("SteamAPI_ISteamUGC_DeleteItem", &api->deleteItem);
 
   if (missing)
     *missing = r.missing();

@@ -62,6 +62,7 @@ struct cFlatApi {
   bool (*releaseQueryUGCRequest)(void*, uint64_t);
   uint64_t (*startItemUpdate)(void*, uint32_t, uint64_t);
   bool (*setItemTitle)(void*, uint64_t, const char*);
+  bool (*setItemDescription)(void*, uint64_t, const char*);
   bool (*setItemMetadata)(void*, uint64_t, const char*);
   bool (*setItemVisibility)(void*, uint64_t, int32_t);
   void* setItemTags;
@@ -72,6 +73,7 @@ struct cFlatApi {
   void* getSubscribedItems;
   bool (*getItemInstallInfo)(void*, uint64_t, uint64_t*, char*, uint32_t, uint32_t*);
   bool (*downloadItem)(void*, uint64_t, bool);
+  uint64_t (*deleteItem)(void*, uint64_t);
 };
 
 /// Resolves every function that the tool calls from the open `library`;

@@ -84,6 +84,9 @@ class cLibraryUgc final : public ISteamUGC, public cAdapter {
   bool SetItemTitle(UGCUpdateHandle_t handle, const char* pchTitle) override {
     return api_.setItemTitle(self_, handle, pchTitle);
   }
+  bool SetItemDescription(UGCUpdateHandle_t handle, const char* pchDescription) override {
+    return api_.setItemDescription(self_, handle, pchDescription);
+  }
   bool SetItemMetadata(UGCUpdateHandle_t handle, const char* pchMetaData) override {
     return api_.setItemMetadata(self_, handle, pchMetaData);
   }
@@ -132,6 +135,9 @@ class cLibraryUgc final : public ISteamUGC, public cAdapter {
   }
   bool DownloadItem(PublishedFileId_t nPublishedFileID, bool bHighPriority) override {
     return api_.downloadItem(self_, nPublishedFileID, bHighPriority);
+  }
+  SteamAPICall_t DeleteItem(PublishedFileId_t nPublishedFileID) override {
+    return api_.deleteItem(self_, nPublishedFileID);
   }
 };
 

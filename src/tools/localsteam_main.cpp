@@ -191,6 +191,11 @@ int verbPublish(const cLocalStore& store, const cArgs& args) {
     } else if (arg == "--app") {
       if (!parseU32(value, &item.app))
         return badInput("not an app id: " + value);
+    } else if (arg == "--visibility") {
+      uint32_t visibility;
+      if (!parseU32(value, &visibility) || visibility > 3)
+        return badInput("not a visibility (0 public to 3 unlisted): " + value);
+      item.visibility = static_cast<int32_t>(visibility);
     } else {
       return badInput("unknown option " + arg);
     }
@@ -353,7 +358,7 @@ const cVerb kVerbs[] = {
     {"list", verbList, "STORE [--owner N]", "prints every item, or those of account N"},
     {"show", verbShow, "STORE ID", "prints every field of one item, its files and notes"},
     {"publish", verbPublish,
-     "STORE --title T [--owner N] [--app N] [--metadata M] [--tag T] FILE...",
+     "STORE --title T [--owner N] [--app N] [--metadata M] [--tag T] [--visibility V] FILE...",
      "adds an item with these files; prints its id"},
     {"subscribe", verbSubscribe, "STORE ID...", "subscribes your account to the items"},
     {"unsubscribe", verbUnsubscribe, "STORE ID...", "ends those subscriptions"},
@@ -367,7 +372,8 @@ const cVerb kVerbs[] = {
     {"set", verbSet, "STORE legal accepted|pending", "the workshop legal agreement's state"},
     {"set", verbSet, "STORE next-id N", "the id the next new item gets"},
     {"set", verbSet, "STORE noise on|off", "answers for other apps and items between ours"},
-    {"fault", verbFault, "STORE create|query|submit|download CODE|refuse|null|iofail [COUNT]",
+    {"fault", verbFault,
+     "STORE create|query|submit|download|delete CODE|refuse|null|iofail [COUNT]",
      "the next COUNT (1) calls of that kind fail that way; COUNT 0 clears"},
 };
 

@@ -24,7 +24,9 @@ TEST(CommandLineTest, AnswersOptionsAndRefusesTheRest) {
       {{"--bogus"}, 2, "", "unknown or misplaced argument \"--bogus\"\nusage:"},
       {{"-H"}, 2, "", "usage: drav-workshop"},
       {{"--help", "extra"}, 2, "", "argument \"--help\""},
-      {{"list"}, 2, "", "usage: drav-workshop"},
+      {{"list", "extra"}, 2, "", "list: wrong number of arguments\nusage: drav-workshop list"},
+      {{"list", "--frob"}, 2, "", "list: unknown option \"--frob\"\nusage: drav-workshop list"},
+      {{"list", "--path"}, 2, "", "list: option --path needs a value\n"},
       {{"\x1b[31m"}, 2, "", "argument \"?[31m\""},
   };
   for (const cCommandLineCase& one : cases) {

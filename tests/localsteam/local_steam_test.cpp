@@ -417,6 +417,7 @@ TEST_F(LocalSteamTest, SubmitReplacesContentAndSetsEveryField) {
   UGCUpdateHandle_t update = ugc_->StartItemUpdate(toolAppId(), id);
   EXPECT_TRUE(ugc_->SetItemTitle(update, "after"));
   EXPECT_TRUE(ugc_->SetItemMetadata(update, "1"));
+  EXPECT_TRUE(ugc_->SetItemDescription(update, "two\nlines"));
   EXPECT_TRUE(ugc_->SetItemTags(update, &tags));
   EXPECT_TRUE(ugc_->SetItemVisibility(update, k_ERemoteStoragePublishedFileVisibilityUnlisted));
   EXPECT_TRUE(ugc_->SetItemContent(update, content.c_str()));
@@ -431,6 +432,7 @@ TEST_F(LocalSteamTest, SubmitReplacesContentAndSetsEveryField) {
   ASSERT_TRUE(store_->readItem(id, &item));
   EXPECT_EQ("after", item.title);
   EXPECT_EQ("1", item.metadata);
+  EXPECT_EQ("two\nlines", item.description);
   EXPECT_EQ(std::vector<std::string>({"Map"}), item.tags);
   EXPECT_EQ(k_ERemoteStoragePublishedFileVisibilityUnlisted, item.visibility);
   EXPECT_EQ("preview.png", item.previewName);
@@ -446,6 +448,50 @@ TEST_F(LocalSteamTest, SubmitReplacesContentAndSetsEveryField) {
   EXPECT_EQ(7u, files[0].size);
   EXPECT_EQ("map_b.txt", files[1].name);
   EXPECT_EQ("level b", readFile(joinPath(store_->contentFolder(item), "map_b.txt")));
+}
+
+TEST_F(LocalSteamTest, UpdateWithoutThemKeepsVisibilityAndDescription) {
+  PublishedFileId_t id = publish(kAccount, toolAppId(), "kept", 100);
+  start();
+  UGCUpdateHandle_t first = ugc_->StartItemUpdate(toolAppId(), id);
+  ugc_->SetItemVisibility(first, k_ERemoteStoragePublishedFileVisibilityFriendsOnly);
+  ugc_->SetItemDescription(first, "mine");
+  ASSERT_EQ(k_EResultOK, await<SubmitItemUpdateResult_t>(ugc_->SubmitItemUpdate(first, "")).result);
+  ASSERT_EQ(k_EResultOK,
+            await<SubmitItemUpdateResult_t>(startUpdate(id, makeFolder("c", {{"a", "b"}}))).result);
+  cStoreItem item;
+  ASSERT_TRUE(store_->readItem(id, &item));
+  EXPECT_EQ(k_ERemoteStoragePublishedFileVisibilityFriendsOnly, item.visibility);
+  EXPECT_EQ("mine", item.description);
+
+  UGCUpdateHandle_t tooLong = ugc_->StartItemUpdate(toolAppId(), id);
+  ugc_->SetItemDescription(tooLong, std::string(8001, 'd').c_str());
+  EXPECT_EQ(k_EResultInvalidParam,
+            await<SubmitItemUpdateResult_t>(ugc_->SubmitItemUpdate(tooLong, "")).result);
+}
+
+TEST_F(LocalSteamTest, DeleteRemovesOnlyTheUsersOwnItemEverywhere) {
+  PublishedFileId_t mine = publish(kAccount, toolAppId(), "mine", 100);
+  PublishedFileId_t kept = publish(kAccount, toolAppId(), "kept", 90);
+  PublishedFileId_t theirs = publish(kAccount + 1, toolAppId(), "theirs", 100);
+  ASSERT_TRUE(store_->subscribe({mine, theirs}));
+  cache(mine);
+  start();
+  DeleteItemResult_t record = {};
+  ASSERT_EQ(k_EResultOK, await<DeleteItemResult_t>(ugc_->DeleteItem(mine), &record).result);
+  EXPECT_EQ(mine, record.m_nPublishedFileId);
+  EXPECT_FALSE(store_->itemExists(mine));
+  EXPECT_FALSE(store_->isSubscribed(mine));
+  uint32_t time;
+  EXPECT_FALSE(store_->isCached(mine, &time));
+  std::vector<cOwnerEntry> entries;
+  ASSERT_TRUE(store_->ownerItems(kAccount, &entries));
+  ASSERT_EQ(1u, entries.size());
+  EXPECT_EQ(kept, entries[0].id);
+
+  EXPECT_EQ(k_EResultAccessDenied, await<DeleteItemResult_t>(ugc_->DeleteItem(theirs)).result);
+  EXPECT_TRUE(store_->itemExists(theirs));
+  EXPECT_EQ(k_EResultFileNotFound, await<DeleteItemResult_t>(ugc_->DeleteItem(mine)).result);
 }
 
 TEST_F(LocalSteamTest, SubmitFailuresLeaveTheItemAsItWas) {
@@ -640,6 +686,8 @@ class LocalSteamFaultTest : public LocalSteamTest {
     }
     if (op == "submit")
       return await<SubmitItemUpdateResult_t>(startUpdate(item_, content_));
+    if (op == "delete")
+      return await<DeleteItemResult_t>(ugc_->DeleteItem(publish(kAccount, toolAppId(), "d", 50)));
     return download(item_);
   }
 

@@ -162,7 +162,7 @@ TEST_F(LocalSteamToolTest, BadInputExitsTwoWithOneLine) {
       {"set", {"next-id", "18446744073709551616"}},
       {"set", {"user", "maybe"}},
       {"set", {"colour", "red"}},
-      {"fault", {"delete", "refuse"}},
+      {"fault", {"remove", "refuse"}},
       {"fault", {"create", "sometimes"}},
       {"fault", {"create", "refuse", "-1"}},
       {"publish", {"--title", "t", temp_.file("missing.txt")}},
@@ -217,6 +217,7 @@ TEST_F(LocalSteamToolTest, SetAndFaultShowInStatus) {
     ASSERT_EQ(0, run("set", setting).status) << setting[0];
   ASSERT_EQ(0, run("fault", {"query", "16", "2"}).status);
   ASSERT_EQ(0, run("fault", {"download", "iofail"}).status);
+  ASSERT_EQ(0, run("fault", {"delete", "refuse"}).status);
   cStoreSettings settings;
   ASSERT_TRUE(store_.readSettings(&settings));
   settings.richPresence["status"] = "DRAV (Workshop)";
@@ -231,7 +232,8 @@ TEST_F(LocalSteamToolTest, SetAndFaultShowInStatus) {
   EXPECT_EQ("on", status.value("noise", ""));
   EXPECT_EQ(77u, status.value("nextId", 0u));
   EXPECT_EQ(json::parse(R"({"query": {"outcome": 16, "count": 2},
-                            "download": {"outcome": "iofail", "count": 1}})"),
+                            "download": {"outcome": "iofail", "count": 1},
+                            "delete": {"outcome": "refuse", "count": 1}})"),
             status["faults"]);
   EXPECT_EQ("DRAV (Workshop)", status["richPresence"].value("status", ""));
 

@@ -16,7 +16,7 @@ CASES = [
     (["-h"], 0, "usage: drav-workshop", None),
     (["--version"], 0, "drav-workshop 1.2\nSteam app id: ", None),
     (["--frob"], 2, "", "usage: drav-workshop"),
-    (["list"], 2, "", "usage: drav-workshop"),
+    (["list", "x"], 2, "", "usage: drav-workshop list"),
 ]
 
 

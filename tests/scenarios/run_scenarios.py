@@ -24,7 +24,8 @@ sys.path.insert(0, os.path.dirname(HERE))
 import harness  # noqa: E402
 
 SECTIONS = ("setup", "dialogue", "after")
-TAKES_REST = ("file", "dir", "tree", "let")
+TAKES_REST = ("file", "dir", "tree", "let", "stderr")
+RUN_STEPS = ("only", "store", "tool", "args", "status", "stderr")
 DEFAULT_TIMEOUT = 20.0
 EVENTUALLY_SECONDS = 5.0
 EOF = "^D"
@@ -300,9 +301,9 @@ class Runner:
             if any(step.words == ["tool", "copy"] for step in setup):
                 tool = self.copy_tool(sandbox, places)
             for step in setup:
-                if step.words[0] not in ("only", "store", "tool"):
+                if step.words[0] not in RUN_STEPS:
                     self.setup_step(step, places, sandbox)
-            return self.compare(sandbox, places, tool, dialogues, after)
+            return self.compare(sandbox, places, tool, dialogues, after, run_steps(setup))
 
     def copy_tool(self, sandbox, places):
         """The tool alone in a folder of its own, without the files that
@@ -312,11 +313,12 @@ class Runner:
         places.set_path("tool_folder", folder)
         return shutil.copy2(self.programs.tool, folder)
 
-    def compare(self, sandbox, places, tool, dialogues, after):
+    def compare(self, sandbox, places, tool, dialogues, after, expected):
         stdin = places.expand("".join(dialogues[0].answers)).encode(
             "utf-8", "surrogateescape")
         wanted = [places.expand("".join(d.output)) for d in dialogues]
-        run = sandbox.run(stdin, DEFAULT_TIMEOUT, program=tool)
+        args = [places.expand(word) for word in expected["args"]]
+        run = sandbox.run(stdin, DEFAULT_TIMEOUT, program=tool, args=args)
         actual = run.text()
         report = []
         if run.code is None:
@@ -325,8 +327,12 @@ class Runner:
             report.append("standard output differs (- expected, + actual)%s:" % (
                 ", shown against the first [dialogue]" if len(wanted) > 1 else ""))
             report.extend(diff_lines(wanted[0], actual))
-        if run.code not in (None, 0):
-            report.append("exit status %d, expected 0" % run.code)
+        if run.code not in (None, expected["status"]):
+            report.append("exit status %d, expected %d" % (run.code, expected["status"]))
+        err = run.err.decode("utf-8", "replace").replace("\r\n", "\n")
+        if expected["stderr"] is not None and err != places.expand(expected["stderr"]):
+            report.append("standard error differs (- expected, + actual):")
+            report.extend(diff_lines(places.expand(expected["stderr"]), err))
         for step in after if not report else []:
             try:
                 self.after_step(step, places, sandbox)
@@ -435,6 +441,20 @@ class Runner:
                 run_json_check(document, check, places)
             except CheckFailed as failure:
                 raise CheckFailed("line %d %r: %s" % (line_no, check, failure))
+
+
+def run_steps(setup):
+    """The tool's arguments, its expected exit status and, when given, its
+    exact standard error (escapes decoded, placeholders not yet expanded)."""
+    expected = {"args": [], "status": 0, "stderr": None}
+    for step in setup:
+        if step.words[0] == "args":
+            expected["args"] = step.words[1:]
+        elif step.words[0] == "status":
+            expected["status"] = int(step.words[1])
+        elif step.words[0] == "stderr":
+            expected["stderr"] = decode_escapes(step.rest or "")
+    return expected
 
 
 def read(path):

@@ -67,6 +67,7 @@ int callSize(CCallbackBase* object) {
 // compiled; the ids by which the library delivers them are checked here.
 TEST(RecordLayout, CallbackIds) {
   EXPECT_EQ(3403, CreateItemResult_t::k_iCallback);
+  EXPECT_EQ(3417, DeleteItemResult_t::k_iCallback);
   EXPECT_EQ(3401, SteamUGCQueryCompleted_t::k_iCallback);
   EXPECT_EQ(3404, SubmitItemUpdateResult_t::k_iCallback);
   EXPECT_EQ(3406, DownloadItemResult_t::k_iCallback);

@@ -228,6 +228,14 @@ FAKE_EXPORT bool SteamAPI_ISteamUGC_GetQueryUGCResult(const char* self, uint64_t
   const uint64_t item = 0x4000000000000004ULL;
   memcpy(record, &item, sizeof(item));
   strcpy(reinterpret_cast<char*>(record + 24), "fake title");
+  // The visibility, as the library's own layout of the platform places it.
+#ifdef _WIN32
+  const size_t visibilityAt = 8180;
+#else
+  const size_t visibilityAt = 8176;
+#endif
+  const int32_t unlisted = 3;
+  memcpy(record + visibilityAt, &unlisted, sizeof(unlisted));
   return true;
 }
 
@@ -253,6 +261,12 @@ FAKE_EXPORT uint64_t SteamAPI_ISteamUGC_StartItemUpdate(const char* self, uint32
 FAKE_EXPORT bool SteamAPI_ISteamUGC_SetItemTitle(const char* self, uint64_t update,
                                                  const char* text) {
   note("%s SetItemTitle %llx %s", self, (unsigned long long)update, text);
+  return true;
+}
+
+FAKE_EXPORT bool SteamAPI_ISteamUGC_SetItemDescription(const char* self, uint64_t update,
+                                                       const char* text) {
+  note("%s SetItemDescription %llx %s", self, (unsigned long long)update, text);
   return true;
 }
 
@@ -360,3 +374,8 @@ FAKE_EXPORT bool SteamAPI_ISteamUGC_DownloadItem(const char* self, uint64_t item
   return true;
 }
 #endif
+
+FAKE_EXPORT uint64_t SteamAPI_ISteamUGC_DeleteItem(const char* self, uint64_t item) {
+  note("%s DeleteItem %llx", self, (unsigned long long)item);
+  return 0x8000000000000008ULL;
+}

@@ -265,6 +265,7 @@ TEST_F(SteamLibraryFakeTest, InterfacesForwardEveryCallWithItsArguments) {
   EXPECT_TRUE(ugc->GetQueryUGCResult(query, 0, &details));
   EXPECT_EQ(0x4000000000000004ULL, details.m_nPublishedFileId);
   EXPECT_STREQ("fake title", details.m_rgchTitle);
+  EXPECT_EQ(k_ERemoteStoragePublishedFileVisibilityUnlisted, details.m_eVisibility);
   char metadata[2] = "";
   EXPECT_TRUE(ugc->GetQueryUGCMetadata(query, 0, metadata, sizeof(metadata)));
   EXPECT_STREQ("7", metadata);
@@ -274,6 +275,7 @@ TEST_F(SteamLibraryFakeTest, InterfacesForwardEveryCallWithItsArguments) {
   EXPECT_TRUE(ugc->SetItemVisibility(update, k_ERemoteStoragePublishedFileVisibilityPublic));
   EXPECT_TRUE(ugc->SetItemContent(update, "C:\\DRAV\\_DRAV_WORKSHOP_TEMP_"));
   EXPECT_TRUE(ugc->SetItemMetadata(update, "1"));
+  EXPECT_TRUE(ugc->SetItemDescription(update, "A long way down"));
   const char* tag = "Map";
   SteamParamStringArray_t tags = {&tag, 1};
   EXPECT_TRUE(ugc->SetItemTags(update, &tags));
@@ -296,6 +298,7 @@ TEST_F(SteamLibraryFakeTest, InterfacesForwardEveryCallWithItsArguments) {
   EXPECT_STREQ("/items/7000000000000007", folder);
   EXPECT_EQ(1234u, stamp);
   EXPECT_TRUE(ugc->DownloadItem(ids[0], true));
+  EXPECT_EQ(0x8000000000000008ULL, ugc->DeleteItem(0x4000000000000004ULL));
 
   EXPECT_EQ(
       "user GetSteamID\n"
@@ -312,6 +315,7 @@ TEST_F(SteamLibraryFakeTest, InterfacesForwardEveryCallWithItsArguments) {
       "ugc SetItemVisibility 5000000000000005 0\n"
       "ugc SetItemContent 5000000000000005 C:\\DRAV\\_DRAV_WORKSHOP_TEMP_\n"
       "ugc SetItemMetadata 5000000000000005 1\n"
+      "ugc SetItemDescription 5000000000000005 A long way down\n"
       "ugc SetItemTags 5000000000000005 [Map] admin=0\n"
       "ugc SetItemTitle 5000000000000005 My map\n"
       "ugc SetItemPreview 5000000000000005 preview.png\n"
@@ -319,7 +323,8 @@ TEST_F(SteamLibraryFakeTest, InterfacesForwardEveryCallWithItsArguments) {
       "ugc GetItemUpdateProgress 5000000000000005\n"
       "ugc GetSubscribedItems 10000 disabled=0\n"
       "ugc GetItemInstallInfo 7000000000000007 1024\n"
-      "ugc DownloadItem 7000000000000007 1\n",
+      "ugc DownloadItem 7000000000000007 1\n"
+      "ugc DeleteItem 4000000000000004\n",
       fake.log());
 }
 
