@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "steam/app_id.h"
 #include "steam/steam_backend.h"
 
 namespace {
