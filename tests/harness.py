@@ -226,14 +226,20 @@ def make_fake_openers(bin_folder, log):
         os.chmod(path, 0o755)
 
 
+# The lock file that the tool keeps in every workshop path it uses; the
+# lock tests look for it themselves.
+WORKSHOP_LOCK = ".drav-workshop.lock"
+
+
 def tree(folder, recursive=True):
-    """The entries below `folder` as sorted relative paths, folders with '/'."""
+    """The entries below `folder` as sorted relative paths, folders with '/',
+    without the workshop path's lock file."""
     names = []
     for base, folders, files in os.walk(folder):
         prefix = os.path.relpath(base, folder)
         prefix = "" if prefix == "." else prefix.replace(os.sep, "/") + "/"
         names += [prefix + name + "/" for name in folders]
-        names += [prefix + name for name in files]
+        names += [prefix + name for name in files if name != WORKSHOP_LOCK]
         if not recursive:
             break
     return sorted(names)

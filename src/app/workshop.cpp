@@ -65,6 +65,8 @@ void cWorkshop::run() {
     std::cout << red << "\n\nThere appears to be no default workshop path configured.";
     if (!changeWorkshopPath())
       return;
+  } else if (!lockWorkshopPath(workshopPath)) {
+    return;
   }
   SteamFriends()->SetRichPresence("status", "DRAV (Workshop)");
 

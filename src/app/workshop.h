@@ -2,10 +2,13 @@
 #ifndef DRAV_APP_WORKSHOP_H_
 #define DRAV_APP_WORKSHOP_H_
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "assets/asset_types.h"
 #include "files/directory.h"
+#include "platform/files.h"
 #include "steam/steam_callback.h"
 
 class cWorkshop {
@@ -24,6 +27,7 @@ class cWorkshop {
   // Tool shell.
   void mainMenu();
   bool changeWorkshopPath();
+  bool lockWorkshopPath(const std::string& path);
   void waitForAction();
 
   // Asset types.
@@ -43,6 +47,7 @@ class cWorkshop {
                             std::string* previewPath);
   bool choosePreviewImage(const std::string& contentPath, std::string* previewPath,
                           bool ask);
+  bool isOutsideStaging(const std::string& path);
   bool stageContent(const std::string& contentPath);
   void submitUpdate(PublishedFileId_t itemId, int assetType, const std::string& title,
                     const std::string& contentPath, const std::string& previewPath,
@@ -68,6 +73,9 @@ class cWorkshop {
   std::string workshopPath;
   std::string pathFileName;
   std::string stagingPath;
+  // The locks of every workshop path of this run: the first keeps the
+  // staging folder, the last the installs.
+  std::vector<std::unique_ptr<cFileLock>> pathLocks;
   bool actionDone;
   bool exitRequested;
   bool downloadPending;

@@ -1,5 +1,6 @@
 #include "console/console.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 
 #include <iostream>
@@ -32,6 +33,9 @@ Terminals& terminals() {
 
 // Whether the last readLine ran into the end of standard input.
 bool lastReadHitEnd = false;
+// Whether a read of standard input failed (a terminal hung up): no later
+// read can deliver a line.
+bool inputBroken = false;
 
 std::ostream& setColour(std::ostream& stream, int attribute) {
   // Text already written keeps the colour it was written in; redirected
@@ -64,19 +68,29 @@ std::string printableText(const std::string& text) {
 }
 
 std::string readLine() {
+  // The end of a terminal's input (Ctrl-D) holds for that read only; the
+  // next waits for the terminal again. The stream's state and the C
+  // stream's end mark under it both stick until cleared.
   std::cin.clear();
+  if (!inputBroken)
+    clearerr(stdin);
   // Lines pasted ahead are dropped only when a person types; a script's
   // lines are all answers, read in order.
   if (stdinIsTerminal())
     discardPendingInput();
   std::cout << grey << "\n/>" << green;
   std::string line;
-  std::getline(std::cin, line);
-  lastReadHitEnd = std::cin.eof();
+  if (!inputBroken)
+    std::getline(std::cin, line);
+  lastReadHitEnd = inputBroken || std::cin.eof();
+  inputBroken = inputBroken || ferror(stdin);
+  // A line written on Windows ends in CR LF.
+  if (!line.empty() && line[line.size() - 1] == '\r')
+    line.erase(line.size() - 1);
   return line;
 }
 
-bool inputEnded() { return lastReadHitEnd && !stdinIsTerminal(); }
+bool inputEnded() { return inputBroken || (lastReadHitEnd && !stdinIsTerminal()); }
 
 void pauseConsole() {
   if (stdinIsTerminal())

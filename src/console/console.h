@@ -25,11 +25,12 @@ std::ostream& yellow(std::ostream& stream);
 std::string printableText(const std::string& text);
 
 /// Prints the prompt marker and reads one whole line from standard input,
-/// without its line break. At end of input the result is "".
+/// without its line break (LF or CR LF). At end of input the result is "".
 std::string readLine();
 
-/// True once standard input has reached its end and is not a terminal,
-/// so no later read can deliver a line.
+/// True once standard input has reached its end and is not a terminal, or
+/// a read of it failed (a terminal that hung up), so no later read can
+/// deliver a line.
 bool inputEnded();
 
 /// Holds the console until a key is pressed; does nothing when standard

@@ -30,7 +30,7 @@ class cFileSystem {
  public:
   /// Deletes everything inside `folder` (and, with `withSubfolders`, its
   /// subfolders and then the folder itself). Links are removed, never
-  /// followed. Returns 0 on success or when the folder is missing, else the
+  /// followed, a link standing at `folder` itself included. Returns 0 on success or when the folder is missing, else the
   /// platform error code of the first failing call (a Win32 error on
   /// Windows, errno elsewhere).
   uint32_t deleteFolder(const std::string& folder, bool withSubfolders);

@@ -105,7 +105,11 @@ bool listFolders(const std::string& folder, std::vector<std::string>* names) {
 
 uint32_t cFileSystem::deleteFolder(const std::string& folder,
                                    bool withSubfolders) {
-  if (fileStatus(folder).kind != kFolder)
+  // A link in the folder's place goes as a link; its target is not ours.
+  FileKind kind = fileStatus(folder, false).kind;
+  if (kind == kLink)
+    return unlink(folder.c_str()) == 0 ? 0 : errno;
+  if (kind != kFolder)
     return 0;
   if (int error = openUpFolder(folder))
     return error;

@@ -144,6 +144,10 @@ bool listFolders(const std::string& folder, std::vector<std::string>* names) {
 
 uint32_t cFileSystem::deleteFolder(const std::string& folder,
                                    bool withSubfolders) {
+  // A link in the folder's place goes as a link; its target is not ours.
+  DWORD top = GetFileAttributesA(folder.c_str());
+  if (top != INVALID_FILE_ATTRIBUTES && (top & FILE_ATTRIBUTE_REPARSE_POINT))
+    return removeLink(folder, top);
   WIN32_FIND_DATAA record;
   HANDLE search = FindFirstFileA((folder + "\\*.*").c_str(), &record);
   if (search == INVALID_HANDLE_VALUE)

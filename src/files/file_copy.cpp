@@ -8,8 +8,14 @@
 
 namespace {
 
-void reportFailure(const char* what, const std::string& path) {
-  std::cout << red << what << getFileName(path) << "\n";
+/// The failure line of a copy: what failed, the file's name and, when
+/// known, the system's reason on the same line.
+void reportFailure(const char* what, const std::string& path,
+                   const std::string& reason = "") {
+  std::cout << red << what << printableText(getFileName(path));
+  if (!reason.empty())
+    std::cout << ": " << reason;
+  std::cout << "\n";
 }
 
 enum DestinationState {
@@ -52,10 +58,11 @@ bool copyFile(const std::string& source, const std::string& destination) {
       reportFailure("\nFailed to write to ", destination);
     return false;
   }
-  CopyOutcome outcome = copyFileAtomically(source, destination);
-  if (outcome == kSourceUnreadable)
-    reportFailure("\nFailed to read ", source);
-  else if (outcome == kTargetUnwritable)
-    reportFailure("\nFailed to write to ", destination);
+  std::string reason;
+  CopyOutcome outcome = copyFileAtomically(source, destination, &reason);
+  if (outcome == kSourceUnreadable || outcome == kReadFailed)
+    reportFailure("\nFailed to read ", source, reason);
+  else if (outcome == kTargetUnwritable || outcome == kWriteFailed)
+    reportFailure("\nFailed to write to ", destination, reason);
   return outcome == kCopied;
 }

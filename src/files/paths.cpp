@@ -37,3 +37,16 @@ std::string getToolFolder() {
 std::string joinPath(const std::string& folder, const std::string& name) {
   return folder + kPathSeparator + name;
 }
+
+bool isInsideFolder(const std::string& path, const std::string& folder) {
+  std::string above = getFolderPath(absolutePath(path));
+  while (!above.empty()) {
+    if (isSameFile(above, folder))
+      return true;
+    std::string next = getFolderPath(above);
+    if (next == above)
+      break;
+    above = next;
+  }
+  return false;
+}

@@ -22,4 +22,8 @@ std::string getToolFolder();
 /// `folder` + the platform's separator ("\" on Windows, "/" elsewhere) + `name`.
 std::string joinPath(const std::string& folder, const std::string& name);
 
+/// True when one of the folders above `path` is the existing folder
+/// `folder`, under whatever spelling or link.
+bool isInsideFolder(const std::string& path, const std::string& folder);
+
 #endif  // DRAV_FILES_PATHS_H_

@@ -1,6 +1,6 @@
 // Menu action 3: bring every subscribed item onto disk and copy its files
 // into the game's folders by asset kind.
-#include <ctype.h>
+#include <string.h>
 
 #include <iostream>
 #include <vector>
@@ -10,6 +10,8 @@
 #include "files/directory.h"
 #include "files/file_copy.h"
 #include "files/paths.h"
+#include "install/install_rules.h"
+#include "platform/files.h"
 #include "platform/strings.h"
 
 namespace {
@@ -17,21 +19,47 @@ namespace {
 const uint32_t kMaxSubscriptions = 10000;
 const uint32_t kFolderBufferSize = 1024;
 
-// Extensions that a platform runs or loads as code. A subscribed item is
-// someone else's content, so such files are never put into the game.
-const char* const kProgramExtensions[] = {".exe", ".dll", ".com", ".bat",
-                                          ".cmd", ".ps1", ".vbs", ".scr",
-                                          ".msi", ".sh",  ".so",  ".dylib"};
-
-bool isProgramFile(const std::string& name) {
-  std::string lower = name;
-  for (char& c : lower)
-    c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  for (const char* extension : kProgramExtensions) {
-    if (endsWith(lower, extension))
-      return true;
+// Removes the temporary files that a killed copy of the tool left in
+// `folder`; the workshop path's lock keeps every other copy out of it.
+void removeLeftoverTemporaries(const std::string& folder) {
+  std::vector<std::string> names;
+  listFiles(folder, &names);
+  for (const std::string& name : names) {
+    std::string path = joinPath(folder, name);
+    if (startsWith(name, cTemporaryFile::kPrefix) &&
+        fileStatus(path, false).kind == kRegularFile)
+      removeFile(path);
   }
-  return false;
+}
+
+// The item folder's path that Steam wrote into `buffer`; "" (no folder)
+// when the text fills the buffer, as it may then be cut short and name
+// another folder.
+std::string folderText(const std::vector<char>& buffer) {
+  size_t length = strnlen(buffer.data(), buffer.size());
+  return length + 1 < buffer.size() ? std::string(buffer.data(), length) : "";
+}
+
+void reportSkip(const std::string& name, const std::string& reason) {
+  std::cout << red << "\nSkipped \"" << printableText(name) << "\": " << reason;
+}
+
+// Why the file `source` of an item, of `type`, may not go to
+// `destination`; "" when it may. Only regular files are installed, and
+// never over a folder or a link.
+std::string skipReason(const std::string& source, AssetType type,
+                       const std::string& destination) {
+  if (fileStatus(source, false).kind != kRegularFile)
+    return "only regular files are installed.";
+  if (type == Unrecognised) {
+    std::string refusal = installRefusal(getFileName(source));
+    if (!refusal.empty())
+      return refusal;
+  }
+  FileKind existing = fileStatus(destination, false).kind;
+  if (existing == kFolder || existing == kLink)
+    return "a folder or link is in its place.";
+  return "";
 }
 
 }  // namespace
@@ -45,6 +73,11 @@ void cWorkshop::installSubscriptions() {
     return;
   }
   std::cout << green << "\nInstalling workshop items...\n" << cyan;
+  removeLeftoverTemporaries(workshopPath);
+  for (int type = Map; type <= Recording; ++type) {
+    if (!assetTypeInstallFolder(type).empty())
+      removeLeftoverTemporaries(joinPath(workshopPath, assetTypeInstallFolder(type)));
+  }
 
   std::vector<char> folder(kFolderBufferSize);
   uint64_t sizeOnDisk = 0;
@@ -54,7 +87,7 @@ void cWorkshop::installSubscriptions() {
     bool onDisk = ugc->GetItemInstallInfo(id, &sizeOnDisk, folder.data(),
                                           kFolderBufferSize, &timeStamp);
     if (onDisk) {
-      if (installItemFolder(folder.data(), id))
+      if (installItemFolder(folderText(folder), id))
         continue;
       std::cout << cyan << "\nDownloading...";
     } else {
@@ -67,7 +100,7 @@ void cWorkshop::installSubscriptions() {
                                  &timeStamp)) {
       continue;
     }
-    if (!installItemFolder(folder.data(), id) && onDisk) {
+    if (!installItemFolder(folderText(folder), id) && onDisk) {
       std::cout << red << "\nDownload cache appears to be corrupted. Run " << yellow
                 << " \"Verify integrity of game cache\" " << red << "in Steam. ";
     }
@@ -85,21 +118,19 @@ bool cWorkshop::installItemFolder(const std::string& folder, PublishedFileId_t i
   }
   for (const std::string& name : names) {
     AssetType type = detectAssetType(name);
-    if (type == Unrecognised && isProgramFile(name)) {
-      std::cout << red << "\nSkipped \"" << name
-                << "\": program files are never installed.";
+    std::string subfolder = assetTypeInstallFolder(type);
+    std::string destination =
+        subfolder.empty() ? workshopPath : joinPath(workshopPath, subfolder);
+    std::string source = joinPath(folder, name);
+    std::string reason = skipReason(source, type, joinPath(destination, name));
+    if (!reason.empty()) {
+      reportSkip(name, reason);
       continue;
     }
-    std::cout << cyan << "\nInstalling the " << assetTypeName(type) << " \"" << name
-              << "\"...";
-    std::string destination = workshopPath;
-    std::string subfolder = assetTypeInstallFolder(type);
-    bool placed = true;
-    if (!subfolder.empty()) {
-      destination = joinPath(workshopPath, subfolder);
-      placed = createFolder(destination);
-    }
-    placed = placed && copyFile(joinPath(folder, name), joinPath(destination, name));
+    std::cout << cyan << "\nInstalling the " << assetTypeName(type) << " \""
+              << printableText(name) << "\"...";
+    bool placed = subfolder.empty() || createFolder(destination);
+    placed = placed && copyFile(source, joinPath(destination, name));
     if (!placed) {
       std::cout << red << "failed!";
       return false;

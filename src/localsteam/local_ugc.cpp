@@ -192,8 +192,13 @@ uint32_t cLocalUgc::GetSubscribedItems(PublishedFileId_t* pvecPublishedFileID,
   std::vector<PublishedFileId_t> ids;
   if (!pvecPublishedFileID || !steam_->store().readSubscriptions(&ids))
     return 0;
-  uint32_t count = static_cast<uint32_t>(std::min<size_t>(ids.size(), cMaxEntries));
-  std::copy(ids.begin(), ids.begin() + count, pvecPublishedFileID);
+  // As Steam does, only the subscriptions of the game's own app.
+  uint32_t count = 0;
+  for (PublishedFileId_t id : ids) {
+    cStoreItem item;
+    if (count < cMaxEntries && steam_->store().readItem(id, &item) && item.app == toolAppId())
+      pvecPublishedFileID[count++] = id;
+  }
   return count;
 }
 
@@ -214,7 +219,7 @@ bool cLocalUgc::GetItemInstallInfo(PublishedFileId_t nPublishedFileID, uint64_t*
 
 bool cLocalUgc::DownloadItem(PublishedFileId_t nPublishedFileID, bool) {
   cStoreItem item;
-  if (!steam_->store().readItem(nPublishedFileID, &item))
+  if (!steam_->store().readItem(nPublishedFileID, &item) || item.app != toolAppId())
     return false;
   cStoreFault fault;
   bool faulted = steam_->takeFault("download", &fault);

@@ -3,6 +3,7 @@
 #include <random>
 
 const char kPathSeparators[] = "/\\";
+const char cTemporaryFile::kPrefix[] = ".drav-tmp-";
 
 namespace {
 
@@ -37,10 +38,11 @@ bool cTemporaryFile::create(const std::string& beside) {
   // Another file of the name (left by a killed process, or planted) is
   // never opened; a fresh name is drawn instead.
   for (int attempt = 0; attempt < 8; ++attempt) {
-    std::string candidate = folder + ".drav-tmp-" + randomSuffix();
+    std::string candidate = folder + kPrefix + randomSuffix();
     if (openExclusive(candidate)) {
       path_ = candidate;
       open_ = true;
+      adoptPermissions(beside);
       return true;
     }
   }

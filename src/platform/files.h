@@ -46,9 +46,16 @@ FileStatus fileStatus(const std::string& path, bool followLinks = true);
 /// spelling or link.
 bool isSameFile(const std::string& first, const std::string& second);
 
-/// True when `path` names a file, not a folder, that can be opened for
-/// reading.
+/// True when `path` names a regular file that can be opened for reading.
+/// FIFOs, devices and sockets are refused without waiting on them.
 bool isReadableFile(const std::string& path);
+
+/// The operating system's text for its error `code` (an errno, or a Win32
+/// error on Windows), e.g. "No space left on device".
+std::string systemErrorText(int code);
+
+/// The code of the last failed system call: errno, or GetLastError().
+int lastSystemError();
 
 /// Moves the file or folder `from` over `to` in one step, replacing a file
 /// `to`, so readers see either the old or the new one, never a part.
@@ -70,8 +77,12 @@ class cTemporaryFile {
   /// Closes the file and removes it unless it was committed.
   ~cTemporaryFile();
 
+  /// The name every temporary file of the tool begins with.
+  static const char kPrefix[];
+
   /// Creates ".drav-tmp-" plus a random suffix in the folder of `beside`,
-  /// so that a rename over `beside` stays within one file system.
+  /// so that a rename over `beside` stays within one file system, with the
+  /// permission bits of a file `beside` that it will replace.
   bool create(const std::string& beside);
   const std::string& path() const { return path_; }
   /// The open descriptor (POSIX) or HANDLE (Windows).
@@ -85,6 +96,7 @@ class cTemporaryFile {
   bool commit(const std::string& target);
 
  private:
+  void adoptPermissions(const std::string& target);
   cTemporaryFile(const cTemporaryFile&) = delete;
   cTemporaryFile& operator=(const cTemporaryFile&) = delete;
   bool openExclusive(const std::string& path);
@@ -102,40 +114,52 @@ bool writeFileAtomically(const std::string& path, const std::string& content);
 
 enum CopyOutcome {
   kCopied,
-  // Missing, a folder, or a file that can't be opened for reading: nothing
-  // to report, as the copy's one open of the source tells it.
+  // Missing, a folder, a FIFO, device or socket, or a file that can't be
+  // opened for reading: nothing to report, as the copy's one open of the
+  // source tells it.
   kSourceMissing,
   // Windows only: a file that passed the first look but refused the open
   // for the copy itself.
   kSourceUnreadable,
   kTargetUnwritable,
-  kTransferFailed,
+  kReadFailed,
+  kWriteFailed,
 };
 
 /// Copies `source` byte for byte over `destination` through a temporary
 /// file beside it, renamed over it only when complete, so a failure leaves
-/// an existing destination as it was. The source is opened first: when it
-/// is no readable file nothing is created. kTransferFailed covers a failed
-/// read, write or close after both files were opened; kTargetUnwritable a
-/// temporary file that can't be made or renamed.
+/// an existing destination as it was; a replaced file's permission bits
+/// are kept. The source is opened first (never waiting on a FIFO): when it
+/// is no regular, readable file nothing is created. kReadFailed and
+/// kWriteFailed cover a failed read, or a failed write or close, after
+/// both files were opened; kTargetUnwritable a temporary file that can't be
+/// made or renamed. `reason`, when given, gets the system's text for a
+/// failure.
 CopyOutcome copyFileAtomically(const std::string& source,
-                               const std::string& destination);
+                               const std::string& destination,
+                               std::string* reason = nullptr);
 
 /// An exclusive advisory lock on a file, held for the object's lifetime;
 /// the system releases it too when the process dies.
 class cFileLock {
  public:
   /// Opens (creating it) and locks the file `path`, waiting for other
-  /// holders.
-  explicit cFileLock(const std::string& path);
+  /// holders, or with `wait` false giving up at once when another holds it.
+  explicit cFileLock(const std::string& path, bool wait = true);
   ~cFileLock();
   bool held() const { return held_; }
+  const std::string& path() const { return path_; }
+  /// True when the lock was not taken because another holder has it (as
+  /// against a file that can't be made).
+  bool busy() const { return busy_; }
 
  private:
   cFileLock(const cFileLock&) = delete;
   cFileLock& operator=(const cFileLock&) = delete;
+  std::string path_;
   intptr_t handle_;
   bool held_;
+  bool busy_;
 };
 
 #endif  // DRAV_PLATFORM_FILES_H_

@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <string.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,8 +29,9 @@ bool writeAll(int file, const char* data, size_t size) {
   return true;
 }
 
-/// Copies from the current position of `in` to its end.
-bool copyByReadWrite(int in, int out) {
+/// Copies from the current position of `in` to its end; kReadFailed or
+/// kWriteFailed with errno set when a call fails.
+CopyOutcome copyByReadWrite(int in, int out) {
   // Left uninitialised: this runs after every kernel copy, mostly only to
   // read the end, and clearing a megabyte for each small file costs more
   // than copying it.
@@ -40,16 +42,16 @@ bool copyByReadWrite(int in, int out) {
     if (got < 0 && errno == EINTR)
       continue;
     if (got < 0)
-      return false;
+      return kReadFailed;
     if (got == 0)
-      return true;
+      return kCopied;
     if (!writeAll(out, buffer.get(), static_cast<size_t>(got)))
-      return false;
+      return kWriteFailed;
   }
 }
 
 /// Copies `in`, which holds `size` bytes by its last look, to `out`.
-bool copyContent(int in, int out, off_t size) {
+CopyOutcome copyContent(int in, int out, off_t size) {
   // The kernel copies without a trip through user space. Where it can't
   // (another file system, an old kernel), where it stops early, or for a
   // file that tells no size (some special files), the read/write loop goes
@@ -64,7 +66,21 @@ bool copyContent(int in, int out, off_t size) {
       return copyByReadWrite(in, out);
     left -= copied;
   }
-  return size > 0 || copyByReadWrite(in, out);
+  return size > 0 ? kCopied : copyByReadWrite(in, out);
+}
+
+/// Opens `path` for reading when it is a regular file. O_NONBLOCK keeps a
+/// FIFO from holding the open; a regular file ignores it.
+int openRegularFile(const std::string& path) {
+  int file = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (file < 0)
+    return -1;
+  struct stat info;
+  if (fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(file);
+    return -1;
+  }
+  return file;
 }
 
 std::string currentFolder() {
@@ -113,15 +129,16 @@ bool isSameFile(const std::string& first, const std::string& second) {
 }
 
 bool isReadableFile(const std::string& path) {
-  int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int file = openRegularFile(path);
   if (file < 0)
     return false;
-  // A folder opens for reading like a file.
-  struct stat info;
-  bool isFile = fstat(file, &info) == 0 && !S_ISDIR(info.st_mode);
   ::close(file);
-  return isFile;
+  return true;
 }
+
+std::string systemErrorText(int code) { return strerror(code); }
+
+int lastSystemError() { return errno; }
 
 bool replaceFile(const std::string& from, const std::string& to) {
   return rename(from.c_str(), to.c_str()) == 0;
@@ -157,6 +174,12 @@ bool cTemporaryFile::openExclusive(const std::string& path) {
   return true;
 }
 
+void cTemporaryFile::adoptPermissions(const std::string& target) {
+  struct stat info;
+  if (stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+    fchmod(static_cast<int>(handle_), info.st_mode & 07777);
+}
+
 bool cTemporaryFile::write(const char* data, size_t size) {
   if (!open_ || !writeAll(static_cast<int>(handle_), data, size))
     failed_ = true;
@@ -173,37 +196,38 @@ bool cTemporaryFile::close() {
 }
 
 CopyOutcome copyFileAtomically(const std::string& source,
-                               const std::string& destination) {
-  int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+                               const std::string& destination, std::string* reason) {
+  int in = openRegularFile(source);
   if (in < 0)
     return kSourceMissing;
-  // A folder opens for reading like a file.
   struct stat info;
-  if (fstat(in, &info) != 0 || S_ISDIR(info.st_mode)) {
-    ::close(in);
-    return kSourceMissing;
-  }
+  CopyOutcome outcome = kTargetUnwritable;
   cTemporaryFile target;
-  if (!target.create(destination)) {
-    ::close(in);
-    return kTargetUnwritable;
+  if (fstat(in, &info) == 0 && target.create(destination)) {
+    outcome = copyContent(in, static_cast<int>(target.handle()), info.st_size);
+    if (outcome == kCopied && !target.close())
+      outcome = kWriteFailed;
+    if (outcome == kCopied && !target.commit(destination))
+      outcome = kTargetUnwritable;
   }
-  bool copied = copyContent(in, static_cast<int>(target.handle()), info.st_size);
+  int error = errno;
   ::close(in);
-  if (!copied || !target.close())
-    return kTransferFailed;
-  return target.commit(destination) ? kCopied : kTargetUnwritable;
+  if (reason && outcome != kCopied)
+    *reason = systemErrorText(error);
+  return outcome;
 }
 
-cFileLock::cFileLock(const std::string& path) : handle_(-1), held_(false) {
-  int file = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+cFileLock::cFileLock(const std::string& path, bool wait)
+    : path_(path), handle_(-1), held_(false), busy_(false) {
+  int file = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (file < 0)
     return;
   int locked;
   do
-    locked = flock(file, LOCK_EX);
+    locked = flock(file, wait ? LOCK_EX : LOCK_EX | LOCK_NB);
   while (locked != 0 && errno == EINTR);
   if (locked != 0) {
+    busy_ = errno == EWOULDBLOCK;
     ::close(file);
     return;
   }

@@ -35,17 +35,17 @@ bool writeAll(HANDLE out, const char* data, size_t size) {
   return true;
 }
 
-bool copyContent(HANDLE in, HANDLE out) {
+CopyOutcome copyContent(HANDLE in, HANDLE out) {
   std::vector<char> buffer(1 << 20);
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got,
                   NULL))
-      return false;
+      return kReadFailed;
     if (got == 0)
-      return true;
+      return kCopied;
     if (!writeAll(out, buffer.data(), got))
-      return false;
+      return kWriteFailed;
   }
 }
 
@@ -109,9 +109,25 @@ bool isReadableFile(const std::string& path) {
                             0, NULL);
   if (file == INVALID_HANDLE_VALUE)
     return false;
+  // Devices and pipes open like files.
+  bool regular = GetFileType(file) == FILE_TYPE_DISK;
   CloseHandle(file);
-  return true;
+  return regular;
 }
+
+std::string systemErrorText(int code) {
+  char text[512];
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                nullptr, static_cast<DWORD>(code), 0, text,
+                                sizeof text, nullptr);
+  // The system's text ends in a full stop and a line break.
+  while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' ||
+                        text[length - 1] == '.'))
+    --length;
+  return std::string(text, length);
+}
+
+int lastSystemError() { return static_cast<int>(GetLastError()); }
 
 bool replaceFile(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING);
@@ -146,6 +162,10 @@ bool cTemporaryFile::openExclusive(const std::string& path) {
   return true;
 }
 
+// A replaced file that is read-only is refused before any copy, so the
+// attributes of a new file fit every file that is replaced.
+void cTemporaryFile::adoptPermissions(const std::string&) {}
+
 bool cTemporaryFile::write(const char* data, size_t size) {
   if (!open_ || !writeAll(reinterpret_cast<HANDLE>(handle_), data, size))
     failed_ = true;
@@ -162,32 +182,40 @@ bool cTemporaryFile::close() {
 }
 
 CopyOutcome copyFileAtomically(const std::string& source,
-                               const std::string& destination) {
+                               const std::string& destination, std::string* reason) {
   if (!isReadableFile(source))
     return kSourceMissing;
   HANDLE in = CreateFileA(source.c_str(), GENERIC_READ, kShareAll, NULL,
                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
-  if (in == INVALID_HANDLE_VALUE)
-    return kSourceUnreadable;
+  CopyOutcome outcome = kSourceUnreadable;
   cTemporaryFile target;
-  if (!target.create(destination)) {
-    CloseHandle(in);
-    return kTargetUnwritable;
+  if (in != INVALID_HANDLE_VALUE) {
+    outcome = kTargetUnwritable;
+    if (target.create(destination))
+      outcome = copyContent(in, reinterpret_cast<HANDLE>(target.handle()));
+    if (outcome == kCopied && !target.close())
+      outcome = kWriteFailed;
+    if (outcome == kCopied && !target.commit(destination))
+      outcome = kTargetUnwritable;
   }
-  bool copied = copyContent(in, reinterpret_cast<HANDLE>(target.handle()));
-  CloseHandle(in);
-  if (!copied || !target.close())
-    return kTransferFailed;
-  return target.commit(destination) ? kCopied : kTargetUnwritable;
+  DWORD error = GetLastError();
+  if (in != INVALID_HANDLE_VALUE)
+    CloseHandle(in);
+  if (reason && outcome != kCopied)
+    *reason = systemErrorText(static_cast<int>(error));
+  return outcome;
 }
 
-cFileLock::cFileLock(const std::string& path) : handle_(0), held_(false) {
+cFileLock::cFileLock(const std::string& path, bool wait)
+    : path_(path), handle_(0), held_(false), busy_(false) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll,
                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE)
     return;
   OVERLAPPED whole = {};
-  if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+  DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+  if (!LockFileEx(file, flags, 0, MAXDWORD, MAXDWORD, &whole)) {
+    busy_ = GetLastError() == ERROR_LOCK_VIOLATION;
     CloseHandle(file);
     return;
   }

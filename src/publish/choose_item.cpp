@@ -54,7 +54,7 @@ void cWorkshop::onQueryCompleted(SteamUGCQueryCompleted_t* result, bool ioFailur
   std::cout << green << "\n\nChoose which item to update:" << cyan;
   uint32_t count = 0;
   while (ugc->GetQueryUGCResult(query, count, itemDetails)) {
-    std::cout << "\n" << count << ")" << itemDetails->m_rgchTitle;
+    std::cout << "\n" << count << ")" << printableText(itemDetails->m_rgchTitle);
     ++count;
   }
   int choice = listNumber(readLine());
@@ -66,7 +66,7 @@ void cWorkshop::onQueryCompleted(SteamUGCQueryCompleted_t* result, bool ioFailur
   }
 
   ugc->GetQueryUGCResult(query, choice, itemDetails);
-  std::cout << green << "\nYou chose to update \"" << itemDetails->m_rgchTitle << "\".";
+  std::cout << green << "\nYou chose to update \"" << printableText(itemDetails->m_rgchTitle) << "\".";
   char metadata[2] = {0, 0};
   ugc->GetQueryUGCMetadata(query, choice, metadata, sizeof(metadata));
   int assetType = 0;

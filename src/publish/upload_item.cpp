@@ -89,7 +89,7 @@ void cWorkshop::uploadItem(PublishedFileId_t itemId, int assetType, std::string 
     exitAction();
     return;
   }
-  std::cout << grey << "\nYou chose: " << getFileName(contentPath) << "\n";
+  std::cout << grey << "\nYou chose: " << printableText(getFileName(contentPath)) << "\n";
 
   std::string changeNote = "Initial version.";
   std::string previewPath;
@@ -120,7 +120,8 @@ bool cWorkshop::chooseContentFile(int assetType, std::string* contentPath) {
   for (;;) {
     if (chooseFile(contentPath, workshopPath, assetTypeFileFilter(assetType),
                    "the " + assetTypeName(assetType) + " file to upload") &&
-        checkAssetFileName(assetType, *contentPath) && !isStockFile(*contentPath)) {
+        checkAssetFileName(assetType, *contentPath) && !isStockFile(*contentPath) &&
+        isOutsideStaging(*contentPath)) {
       return true;
     }
     std::cout << red << "\nInvalid choice!\nTry again? (y/n)";
@@ -162,15 +163,27 @@ bool cWorkshop::choosePreviewImage(const std::string& contentPath,
     return true;
   if (!ask)
     return false;
-  if (chooseFile(previewPath, workshopPath, kPreviewImageFilter, kPreviewWanted))
+  if (chooseFile(previewPath, workshopPath, kPreviewImageFilter, kPreviewWanted) &&
+      isOutsideStaging(*previewPath))
     return true;
   for (;;) {
     std::cout << red << "\n\nInvalid choice. Retry? (y/n)";
     if (readLine() != "y")
       return false;
-    if (chooseFile(previewPath, workshopPath, kPreviewImageFilter, kPreviewWanted))
+    if (chooseFile(previewPath, workshopPath, kPreviewImageFilter, kPreviewWanted) &&
+        isOutsideStaging(*previewPath))
       return true;
   }
+}
+
+// The staging folder is emptied before every upload, so a file inside it
+// would be destroyed before it is copied.
+bool cWorkshop::isOutsideStaging(const std::string& path) {
+  if (!isInsideFolder(path, stagingPath))
+    return true;
+  std::cout << red << "\nThat file is inside the staging folder "
+            << getFileName(stagingPath) << ", which is emptied before every upload.";
+  return false;
 }
 
 bool cWorkshop::stageContent(const std::string& contentPath) {
@@ -197,7 +210,7 @@ void cWorkshop::submitUpdate(PublishedFileId_t itemId, int assetType,
     ugc->SetItemPreview(handle, previewPath.c_str());
 
   std::string uploadLine = "Uploading '" + contentPath + "'... ";
-  std::cout << green << "\n\n" << uploadLine;
+  std::cout << green << "\n\n" << printableText(uploadLine);
   uploadProgress.start(uploadLine.size());
   SteamAPICall_t call = ugc->SubmitItemUpdate(handle, changeNote.c_str());
   if (call == k_uAPICallInvalid) {

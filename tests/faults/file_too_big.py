@@ -51,7 +51,8 @@ def install(args, rng):
         fc.check_clean_end(run, "install", 20)
         expect_output(run, fc.BANNER + fc.menu(setup.game) +
                       "\nInstalling workshop items...\n"
-                      "\nInstalling the Map \"arena.tmx\"...failed!"
+                      "\nInstalling the Map \"arena.tmx\"..."
+                      "\nFailed to write to arena.tmx: File too large\nfailed!"
                       "\nDownloading..."
                       "\nSomething went wrong. Error: 37\nOperation failed."
                       "\nInstalling the Map \"bastion.tmx\"...done!" +
@@ -90,7 +91,8 @@ def staging(args, rng):
                         preexec_fn=limited)
         fc.check_clean_end(run, "staging", 20)
         new = str(int(old) + 1)
-        failed = ("\nFailed to set up the files for upload. Exiting..."
+        failed = ("\nFailed to write to big.tmx: File too large\n"
+                  "\nFailed to set up the files for upload. Exiting..."
                   "\n\ncleaning up...done!\n")
         rule = ("\nNOTE:\nDRAV maps must be .tmx files.\n"
                 "\nYOU WILL CHOOSE THE FILE NOW.  \nChoose workshop asset: (*.tmx)"

@@ -5,6 +5,7 @@
 #include <errno.h>
 #include <pwd.h>
 #include <signal.h>
+#include <string.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 
 #include "files/directory.h"
 #include "files/file_copy.h"
@@ -255,6 +257,109 @@ TEST(FileCopyPosix, DeleteFolderReturnsTheErrnoOfTheFailingCall) {
   });
   EXPECT_EQ(EACCES, code);
   EXPECT_EQ("a", readFile(joinPath(joinPath(folder, "other"), "a.txt")));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FileCopyPosix, ReplacingAFileKeepsItsPermissionBits) {
+  ScopedTempDir dir;
+  writeFile(dir.file("source.txt"), "new");
+  const mode_t modes[] = {0600, 0640, 0755, 0444 | 0200};
+  for (mode_t mode : modes) {
+    writeFile(dir.file("kept.txt"), "old");
+    ASSERT_EQ(0, chmod(dir.file("kept.txt").c_str(), mode));
+    ASSERT_TRUE(copyFile(dir.file("source.txt"), dir.file("kept.txt"))) << mode;
+    EXPECT_EQ("new", readFile(dir.file("kept.txt")));
+    EXPECT_EQ(mode, fileStatus(dir.file("kept.txt")).permissions) << std::oct << mode;
+  }
+}
+
+TEST(FileCopyPosix, OnlyRegularFilesAreCopiedAndNoneIsWaitedOn) {
+  ScopedTempDir dir;
+  ASSERT_EQ(0, mkfifo(dir.file("fifo").c_str(), 0600));
+  // A FIFO with no writer would hold a plain open for ever; the child is
+  // killed by the alarm if it does.
+  for (const std::string& source : {dir.file("fifo"), std::string("/dev/zero")}) {
+    int copied = exitCodeOfChild([&] {
+      alarm(5);
+      return (copyFile(source, dir.file("copy")) ? 1 : 0) + (fileExists(source) ? 2 : 0);
+    });
+    EXPECT_EQ(0, copied) << source;
+    EXPECT_FALSE(fs::exists(dir.file("copy"))) << source;
+  }
+}
+
+TEST(FileCopyPosix, FailedWriteGivesTheSystemsReason) {
+  ScopedTempDir dir;
+  writeFile(dir.file("source.bin"), std::string(64 * 1024, 's'));
+  int pipeEnds[2];
+  ASSERT_EQ(0, pipe(pipeEnds));
+  int code = exitCodeOfChild([&] {
+    dup2(pipeEnds[1], STDOUT_FILENO);
+    rlimit limit = {4096, 4096};
+    signal(SIGXFSZ, SIG_IGN);
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+      return 2;
+    bool copied = copyFile(dir.file("source.bin"), dir.file("copy.bin"));
+    std::cout.flush();
+    return copied ? 1 : 0;
+  });
+  close(pipeEnds[1]);
+  char text[512] = {};
+  ssize_t got = read(pipeEnds[0], text, sizeof text - 1);
+  close(pipeEnds[0]);
+  EXPECT_EQ(0, code);
+  ASSERT_GT(got, 0);
+  EXPECT_EQ("\nFailed to write to copy.bin: " + std::string(strerror(EFBIG)) + "\n",
+            std::string(text));
+}
+
+TEST(FileCopyPosix, DeleteFolderRemovesALinkInTheFoldersPlaceAsALink) {
+  ScopedTempDir dir;
+  fs::create_directories(dir.file("target/sub"));
+  writeFile(dir.file("target/sub/keep.txt"), "k");
+  writeFile(dir.file("target/keep.txt"), "k");
+  ASSERT_EQ(0, chmod(dir.file("target").c_str(), 0555));
+  ASSERT_EQ(0, symlink(dir.file("target").c_str(), dir.file("staging").c_str()));
+  EXPECT_EQ(0u, cFileSystem().deleteFolder(dir.file("staging"), true));
+  EXPECT_EQ(kMissing, fileStatus(dir.file("staging"), false).kind);
+  EXPECT_EQ("k", readFile(dir.file("target/keep.txt")));
+  EXPECT_EQ("k", readFile(dir.file("target/sub/keep.txt")));
+  EXPECT_EQ(0555u, fileStatus(dir.file("target")).permissions);
+  chmod(dir.file("target").c_str(), 0755);
+}
+
+TEST(FileLockPosix, ASecondHolderIsToldTheLockIsBusyUntilTheFirstDies) {
+  ScopedTempDir dir;
+  std::string path = dir.file("lock");
+  int ready[2];
+  ASSERT_EQ(0, pipe(ready));
+  pid_t holder = fork();
+  if (holder == 0) {
+    cFileLock lock(path, false);
+    char byte = lock.held() ? 'y' : 'n';
+    if (write(ready[1], &byte, 1) != 1)
+      _exit(1);
+    pause();
+    _exit(0);
+  }
+  char byte = 0;
+  ASSERT_EQ(1, read(ready[0], &byte, 1));
+  ASSERT_EQ('y', byte);
+  {
+    cFileLock second(path, false);
+    EXPECT_FALSE(second.held());
+    EXPECT_TRUE(second.busy());
+  }
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  cFileLock after(path, false);
+  EXPECT_TRUE(after.held());
+  EXPECT_FALSE(after.busy());
+  close(ready[0]);
+  close(ready[1]);
 }
 
 }  // namespace

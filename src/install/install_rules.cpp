@@ -1,0 +1,75 @@
+#include "install/install_rules.h"
+
+#include <ctype.h>
+
+#include "platform/files.h"
+#include "platform/strings.h"
+
+const char kWorkshopLockName[] = ".drav-workshop.lock";
+
+namespace {
+
+// Extensions that a platform runs or loads as code. A subscribed item is
+// someone else's content, so such files are never put into the game.
+const char* const kProgramExtensions[] = {
+    ".exe", ".dll",  ".com", ".bat", ".cmd",      ".ps1", ".psm1",  ".vbs",
+    ".vbe", ".scr",  ".msi", ".msp", ".sh",       ".so",  ".dylib", ".appimage",
+    ".x86", ".x86_64", ".py", ".pyw", ".jar",     ".desktop", ".lnk", ".url",
+    ".js",  ".jse",  ".hta", ".cpl", ".pif",      ".reg", ".wsf",   ".wsh",
+    ".asi", ".sys",  ".drv", ".ocx", ".inf",      ".run", ".pl",    ".rb",
+    ".command", ".scf", ".msc"};
+
+// The tool's own files, kept beside it in the game's folder.
+const char* const kToolFiles[] = {
+    "drav-workshop", "drav-workshop.exe", "drav-localsteam", "drav-localsteam.exe",
+    "steam_api.dll", "steam_api64.dll",   "libsteam_api.so", "workshoppath.txt",
+    "_default_workshop_.png", "steam_appid.txt", "_drav_workshop_temp_"};
+
+// The folders that an install writes into, even before they exist.
+const char* const kInstallFolders[] = {"levels", "ai", "web", "recordings"};
+
+bool isProgramName(const std::string& name) {
+  for (const char* extension : kProgramExtensions) {
+    if (endsWith(name, extension))
+      return true;
+  }
+  // A versioned shared library: "libx.so.1", "libx.so.1.2".
+  size_t library = name.rfind(".so.");
+  if (library == std::string::npos)
+    return false;
+  for (size_t i = library + 4; i < name.size(); ++i) {
+    if (!isdigit(static_cast<unsigned char>(name[i])) && name[i] != '.')
+      return false;
+  }
+  return true;
+}
+
+bool isOneOf(const std::string& name, const char* const* names, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    if (name == names[i])
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string windowsComparableName(const std::string& name) {
+  size_t end = name.find_last_not_of(". ");
+  std::string comparable = end == std::string::npos ? "" : name.substr(0, end + 1);
+  for (char& c : comparable)
+    c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return comparable;
+}
+
+std::string installRefusal(const std::string& name) {
+  std::string comparable = windowsComparableName(name);
+  if (isProgramName(comparable))
+    return "program files are never installed.";
+  if (isOneOf(comparable, kToolFiles, sizeof kToolFiles / sizeof *kToolFiles) ||
+      comparable == kWorkshopLockName || startsWith(comparable, cTemporaryFile::kPrefix))
+    return "the tool's own files are never replaced.";
+  if (isOneOf(comparable, kInstallFolders, sizeof kInstallFolders / sizeof *kInstallFolders))
+    return "the game's folders keep their names.";
+  return "";
+}

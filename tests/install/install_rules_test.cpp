@@ -1,0 +1,82 @@
+#include "install/install_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(InstallRules, NamesCompareAsWindowsDoes) {
+  const struct {
+    const char* name;
+    const char* comparable;
+  } cases[] = {
+      {"Setup.EXE", "setup.exe"},
+      {"setup.exe. . ", "setup.exe"},
+      {"workshopPath.txt.", "workshoppath.txt"},
+      {"...", ""},
+      {" lead", " lead"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.comparable, windowsComparableName(c.name)) << c.name;
+}
+
+TEST(InstallRules, RefusesWhatRunsTheToolsFilesAndTheGamesFolders) {
+  const struct {
+    const char* name;
+    const char* reason;  // a word of the reason; "" when installed
+  } cases[] = {
+      // What a player's system runs or loads.
+      {"setup.exe", "program"},
+      {"setup.exe. ", "program"},
+      {"libx.so", "program"},
+      {"libx.so.1", "program"},
+      {"libx.so.1.2.3", "program"},
+      {"game.AppImage", "program"},
+      {"game.x86_64", "program"},
+      {"run.py", "program"},
+      {"tool.jar", "program"},
+      {"start.desktop", "program"},
+      {"link.LNK", "program"},
+      {"a.js", "program"},
+      {"a.hta", "program"},
+      {"a.cpl", "program"},
+      {"a.pif", "program"},
+      {"a.reg", "program"},
+      {"a.wsf", "program"},
+      {"mod.asi", "program"},
+      // The tool's own files, in any case and with trailing dots.
+      {"workshopPath.txt", "own"},
+      {"WORKSHOPPATH.TXT..", "own"},
+      {"_default_workshop_.png", "own"},
+      {"drav-workshop", "own"},
+      {"drav-workshop.exe", "program"},
+      {"steam_api.dll", "program"},
+      {"libsteam_api.so", "program"},
+      {"_DRAV_WORKSHOP_TEMP_", "own"},
+      {".drav-workshop.lock", "own"},
+      {".drav-tmp-0123456789abcdef", "own"},
+      // The folders an install writes into.
+      {"Levels", "folders"},
+      {"levels ", "folders"},
+      {"ai", "folders"},
+      {"WEB", "folders"},
+      {"RECORDINGS", "folders"},
+      // Content.
+      {"notes.exe.txt", ""},
+      {"libx.so.txt", ""},
+      {"libx.so.1a", ""},
+      {"readme", ""},
+      {"Levels.txt", ""},
+      {"workshopPath.txt.bak", ""},
+  };
+  for (const auto& c : cases) {
+    std::string refusal = installRefusal(c.name);
+    if (*c.reason == '\0')
+      EXPECT_EQ("", refusal) << c.name;
+    else
+      EXPECT_NE(std::string::npos, refusal.find(c.reason)) << c.name << ": " << refusal;
+  }
+}
+
+}  // namespace
