@@ -24,6 +24,22 @@ GREEN = r"\x1b\[(?:92|1;32)m"
 CYAN = r"\x1b\[(?:96|1;36)m"
 RED = r"\x1b\[(?:91|1;31)m"
 MENU_END = harness.MENU_END
+# The menu's last line and its prompt, whatever colour stands between.
+MENU_PROMPT = re.escape(MENU_END) + r"(?:\x1b\[[0-9;]*m)?" + re.escape(harness.PROMPT)
+FAILED = []
+
+
+def record(condition, what, text):
+    """Prints one check and keeps its failure; the checks after it still run."""
+    print("%s %s" % ("ok     " if condition else "FAILED:", what))
+    if not condition:
+        print("the terminal showed:\n%r" % text[-600:])
+        FAILED.append(what)
+
+
+def summary():
+    print("%d failed" % len(FAILED))
+    return 1 if FAILED else 0
 
 
 class Terminal:
