@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
 
   delete workshop;
   delete fileSystem;
+  endIfInterrupted();
 
   std::cout << green << "\n\nDRAV Workshop tool has completed.\n";
   pauseConsole();

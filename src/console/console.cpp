@@ -72,6 +72,7 @@ std::string readLine() {
   // next waits for the terminal again. The stream's state and the C
   // stream's end mark under it both stick until cleared.
   std::cin.clear();
+  inputBroken = inputBroken || interruptArrived();
   if (!inputBroken)
     clearerr(stdin);
   // Lines pasted ahead are dropped only when a person types; a script's
@@ -83,7 +84,8 @@ std::string readLine() {
   if (!inputBroken)
     std::getline(std::cin, line);
   lastReadHitEnd = inputBroken || std::cin.eof();
-  inputBroken = inputBroken || ferror(stdin);
+  // Ctrl-C while interrupts are held breaks the read off for good.
+  inputBroken = inputBroken || ferror(stdin) || interruptArrived();
   // A line written on Windows ends in CR LF.
   if (!line.empty() && line[line.size() - 1] == '\r')
     line.erase(line.size() - 1);

@@ -33,6 +33,15 @@ std::string readLine();
 /// deliver a line.
 bool inputEnded();
 
+/// While held, Ctrl-C ends the input for good instead of ending the tool,
+/// so that what the tool started can be undone first; `endIfInterrupted`
+/// then ends the tool as the interrupt would have.
+void holdInterrupts(bool hold);
+
+/// Ends the process as Ctrl-C does when one came while interrupts were
+/// held; returns otherwise.
+void endIfInterrupted();
+
 /// Holds the console until a key is pressed; does nothing when standard
 /// input is not a terminal.
 void pauseConsole();

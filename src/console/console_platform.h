@@ -20,6 +20,9 @@ bool coloursWanted(bool stdoutTerminal, const char* noColour);
 /// colours are decided on.
 void restoreColourAtEnd();
 
+/// True once Ctrl-C came while interrupts were held.
+bool interruptArrived();
+
 /// Sets the text colour for what `stream` writes next; `attribute` is the
 /// Windows console attribute (7 grey, 10 green, 11 cyan, 12 red,
 /// 13 magenta, 14 yellow). On a terminal it is called only after the

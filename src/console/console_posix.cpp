@@ -30,6 +30,9 @@ const char kResetColour[] = "\033[0m";
 // handler to put back.
 termios pausedTerminal;
 volatile sig_atomic_t terminalIsRaw = 0;
+volatile sig_atomic_t resetColourAtEnd = 0;
+volatile sig_atomic_t interruptsHeld = 0;
+volatile sig_atomic_t interruptCame = 0;
 
 void writeReset() {
   ssize_t written = write(STDOUT_FILENO, kResetColour, sizeof kResetColour - 1);
@@ -40,7 +43,13 @@ void writeReset() {
 // signal again with its default action, so the process ends as it would
 // have.
 void onEndingSignal(int number) {
-  writeReset();
+  // A held interrupt only breaks off the read it interrupts.
+  if (number == SIGINT && interruptsHeld) {
+    interruptCame = 1;
+    return;
+  }
+  if (resetColourAtEnd)
+    writeReset();
   if (terminalIsRaw)
     tcsetattr(STDIN_FILENO, TCSANOW, &pausedTerminal);
   signal(number, SIG_DFL);
@@ -52,10 +61,12 @@ void resetAtExit() {
   writeReset();
 }
 
-}  // namespace
-
-void restoreColourAtEnd() {
-  atexit(resetAtExit);
+// No SA_RESTART: a held interrupt ends the read it comes in.
+void catchEndingSignals() {
+  static bool caught = false;
+  if (caught)
+    return;
+  caught = true;
   for (int number : {SIGINT, SIGTERM, SIGHUP}) {
     struct sigaction action = {};
     // A signal ignored by whoever started the tool stays ignored.
@@ -66,6 +77,31 @@ void restoreColourAtEnd() {
     action.sa_flags = 0;
     sigaction(number, &action, nullptr);
   }
+}
+
+}  // namespace
+
+void restoreColourAtEnd() {
+  resetColourAtEnd = 1;
+  atexit(resetAtExit);
+  catchEndingSignals();
+}
+
+void holdInterrupts(bool hold) {
+  catchEndingSignals();
+  interruptsHeld = hold;
+}
+
+bool interruptArrived() { return interruptCame != 0; }
+
+void endIfInterrupted() {
+  if (!interruptCame)
+    return;
+  std::cout.flush();
+  if (resetColourAtEnd)
+    writeReset();
+  signal(SIGINT, SIG_DFL);
+  raise(SIGINT);
 }
 
 bool platformStdinIsTerminal() { return isatty(STDIN_FILENO) == 1; }

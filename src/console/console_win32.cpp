@@ -10,9 +10,14 @@ namespace {
 
 // The console's attributes when the tool started.
 WORD originalAttributes = 7;
+bool resetColourAtEnd = false;
+// Set and read across the thread that runs the control handler.
+volatile LONG interruptsHeld = 0;
+volatile LONG interruptCame = 0;
 
 void restoreAttributes() {
-  SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), originalAttributes);
+  if (resetColourAtEnd)
+    SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), originalAttributes);
 }
 
 void restoreAtExit() {
@@ -21,10 +26,22 @@ void restoreAtExit() {
 }
 
 // Ctrl-C, Ctrl-Break or the window closing: the console gets its colour
-// back, then the default handler ends the process.
-BOOL WINAPI onConsoleControl(DWORD) {
+// back, then the default handler ends the process. A held Ctrl-C only
+// breaks off the read it comes in.
+BOOL WINAPI onConsoleControl(DWORD type) {
+  if (type == CTRL_C_EVENT && interruptsHeld) {
+    interruptCame = 1;
+    return TRUE;
+  }
   restoreAttributes();
   return FALSE;
+}
+
+void catchConsoleControl() {
+  static bool caught = false;
+  if (!caught)
+    SetConsoleCtrlHandler(onConsoleControl, TRUE);
+  caught = true;
 }
 
 bool isConsole(DWORD stdHandle) {
@@ -39,8 +56,24 @@ void restoreColourAtEnd() {
   if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info))
     return;
   originalAttributes = info.wAttributes;
+  resetColourAtEnd = true;
   atexit(restoreAtExit);
-  SetConsoleCtrlHandler(onConsoleControl, TRUE);
+  catchConsoleControl();
+}
+
+void holdInterrupts(bool hold) {
+  catchConsoleControl();
+  interruptsHeld = hold;
+}
+
+bool interruptArrived() { return interruptCame != 0; }
+
+void endIfInterrupted() {
+  if (!interruptCame)
+    return;
+  std::cout.flush();
+  restoreAttributes();
+  ExitProcess(STATUS_CONTROL_C_EXIT);
 }
 
 bool platformStdinIsTerminal() { return isConsole(STD_INPUT_HANDLE); }

@@ -27,6 +27,9 @@ void cWorkshop::onCreateItemResult(CreateItemResult_t* result, bool ioFailure) {
             << "\n(workshop item: " << result->m_nPublishedFileId << ")";
   PublishedFileId_t itemId = result->m_nPublishedFileId;
   unfinishedItemId = itemId;
+  // Ctrl-C from here until the upload is submitted ends the input, so the
+  // item is deleted again before the tool ends.
+  holdInterrupts(true);
   AssetType assetType = chooseAssetType();
   if (assetType == Unrecognised) {
     exitAction();

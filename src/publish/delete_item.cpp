@@ -21,4 +21,5 @@ void cWorkshop::deleteUnfinishedItem() {
   else
     std::cout << red << "\nThe unfinished workshop item " << itemId << " could not be deleted ("
               << why << "); remove it on its workshop page.";
+  holdInterrupts(false);
 }

@@ -220,6 +220,7 @@ void cWorkshop::submitUpdate(PublishedFileId_t itemId, int assetType,
   }
   updateHandle = handle;
   unfinishedItemId = 0;
+  holdInterrupts(false);
   submitCall.Set(call, this, &cWorkshop::onSubmitItemUpdateResult);
 }
 

@@ -1,17 +1,21 @@
 #!/usr/bin/env python3
 """Input that ends at a terminal: after Ctrl-D the next question waits for
-the terminal again (the menu is shown once more, not endlessly), and a
+the terminal again (the menu is shown once more, not endlessly); a
 terminal that hangs up while SIGHUP is ignored ends the tool instead of
-making it spin. POSIX only."""
+making it spin; Ctrl-C while a new item is unfinished deletes the item
+before the tool ends. POSIX only."""
 
+import json
 import os
 import re
+import signal
 import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from pty_check import MENU_PROMPT, Terminal, record, sandbox, summary  # noqa: E402
+import harness  # noqa: E402
 
 
 
@@ -49,11 +53,28 @@ def hang_up(tool, root, env):
               status, time.monotonic() - started), terminal.text)
 
 
+def interrupt_unfinished(box):
+    terminal = Terminal([box.programs.tool], box.cwd, box.env)
+    terminal.read_until(MENU_PROMPT, 30)
+    terminal.type("1\n")
+    asked = terminal.read_until(re.escape(harness.TYPE_MENU), 30)
+    os.kill(terminal.process.pid, signal.SIGINT)
+    deleted = terminal.read_until(r"The unfinished workshop item \d+ was deleted again\.", 30)
+    status = terminal.finish(10)
+    items = json.loads(box.localsteam("list", box.seen(box.store)))
+    record(asked is not None and deleted is not None and status == -signal.SIGINT
+           and not items,
+           "Ctrl-C while the new item is unfinished: deleted again, then the tool ends "
+           "by the interrupt (status %s, %d items left)" % (status, len(items)),
+           terminal.text)
+
+
 def main():
     with sandbox(__doc__.splitlines()[0]) as box:
         box.env["NO_COLOR"] = "1"
         ctrl_d(box.programs.tool, box.cwd, box.env)
         hang_up(box.programs.tool, box.cwd, box.env)
+        interrupt_unfinished(box)
     return summary()
 
 
