@@ -35,6 +35,7 @@ const cCommand kCommands[] = {
      "                     [--visibility public|friends|private|unlisted] [--note TEXT]\n"
      "                     [--kind KIND] [--path DIR]",
      2, "--title --preview --description --visibility --note --kind --path ", "", runUpdate},
+    {"install", "install [--dry-run] [--path DIR]", 0, "--path ", "--dry-run ", runInstall},
 };
 
 bool listed(const char* names, const std::string& word) {

@@ -93,6 +93,7 @@ bool submitUpload(const cCommandContext& context, const cUpload& upload);
 int runList(cCommandContext& context, const cCommandArgs& args);
 int runPublish(cCommandContext& context, const cCommandArgs& args);
 int runUpdate(cCommandContext& context, const cCommandArgs& args);
+int runInstall(cCommandContext& context, const cCommandArgs& args);
 
 /// Fills the upload's file and fields from FILE and the options; false,
 /// with the reason, when a value is malformed.

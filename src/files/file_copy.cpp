@@ -9,13 +9,17 @@
 namespace {
 
 /// The failure line of a copy: what failed, the file's name and, when
-/// known, the system's reason on the same line.
-void reportFailure(const char* what, const std::string& path,
+/// known, the system's reason on the same line; into `why` when given,
+/// else printed.
+void reportFailure(std::string* why, const char* what, const std::string& path,
                    const std::string& reason = "") {
-  std::cout << red << what << printableText(getFileName(path));
+  std::string line = what + printableText(getFileName(path));
   if (!reason.empty())
-    std::cout << ": " << reason;
-  std::cout << "\n";
+    line += ": " + reason;
+  if (why)
+    *why = line;
+  else
+    std::cout << red << "\n" << line << "\n";
 }
 
 enum DestinationState {
@@ -46,7 +50,7 @@ bool fileExists(const std::string& path) {
 // A missing source is no copy and reports nothing; copyFileAtomically tells
 // it from the one open of the source, which an install makes for every
 // file.
-bool copyFile(const std::string& source, const std::string& destination) {
+bool copyFile(const std::string& source, const std::string& destination, std::string* why) {
   DestinationState state = inspectDestination(source, destination);
   // Writing the destination would truncate the source it is.
   if (state == kDestinationIsSource)
@@ -55,14 +59,14 @@ bool copyFile(const std::string& source, const std::string& destination) {
   // opening it for writing would.
   if (state == kDestinationProtected) {
     if (fileExists(source))
-      reportFailure("\nFailed to write to ", destination);
+      reportFailure(why, "Failed to write to ", destination);
     return false;
   }
   std::string reason;
   CopyOutcome outcome = copyFileAtomically(source, destination, &reason);
   if (outcome == kSourceUnreadable || outcome == kReadFailed)
-    reportFailure("\nFailed to read ", source, reason);
+    reportFailure(why, "Failed to read ", source, reason);
   else if (outcome == kTargetUnwritable || outcome == kWriteFailed)
-    reportFailure("\nFailed to write to ", destination, reason);
+    reportFailure(why, "Failed to write to ", destination, reason);
   return outcome == kCopied;
 }

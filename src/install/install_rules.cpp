@@ -1,7 +1,15 @@
 #include "install/install_rules.h"
 
 #include <ctype.h>
+#include <string.h>
 
+#include <vector>
+
+#include "assets/asset_types.h"
+#include "console/console.h"
+#include "files/directory.h"
+#include "files/file_copy.h"
+#include "files/paths.h"
 #include "platform/files.h"
 #include "platform/strings.h"
 
@@ -52,6 +60,33 @@ bool isOneOf(const std::string& name, const char* const* names, size_t count) {
   return false;
 }
 
+// Why the file `source` of an item, of `type`, may not go to
+// `destination`; "" when it may.
+std::string skipReason(const std::string& source, int type, const std::string& destination) {
+  if (fileStatus(source, false).kind != kRegularFile)
+    return "only regular files are installed.";
+  if (type == Unrecognised) {
+    std::string refusal = installRefusal(getFileName(source));
+    if (!refusal.empty())
+      return refusal;
+  }
+  FileKind existing = fileStatus(destination, false).kind;
+  if (existing == kFolder || existing == kLink)
+    return "a folder or link is in its place.";
+  return "";
+}
+
+void removeLeftoverTemporaries(const std::string& folder) {
+  std::vector<std::string> names;
+  listFiles(folder, &names);
+  for (const std::string& name : names) {
+    std::string path = joinPath(folder, name);
+    if (startsWith(name, cTemporaryFile::kPrefix) &&
+        fileStatus(path, false).kind == kRegularFile)
+      removeFile(path);
+  }
+}
+
 }  // namespace
 
 std::string windowsComparableName(const std::string& name) {
@@ -72,4 +107,40 @@ std::string installRefusal(const std::string& name) {
   if (isOneOf(comparable, kInstallFolders, sizeof kInstallFolders / sizeof *kInstallFolders))
     return "the game's folders keep their names.";
   return "";
+}
+
+cInstallStep planInstallStep(const std::string& workshopPath, const std::string& itemFolder,
+                             const std::string& name) {
+  cInstallStep step;
+  step.name = name;
+  step.source = joinPath(itemFolder, name);
+  step.type = detectAssetType(name);
+  std::string subfolder = assetTypeInstallFolder(step.type);
+  step.subfolder = !subfolder.empty();
+  step.folder = step.subfolder ? joinPath(workshopPath, subfolder) : workshopPath;
+  step.destination = joinPath(step.folder, name);
+  step.skipReason = skipReason(step.source, step.type, step.destination);
+  return step;
+}
+
+bool carryOutInstallStep(const cInstallStep& step, std::string* why) {
+  if (step.subfolder && !createFolder(step.folder)) {
+    if (why)
+      *why = "Failed to create the folder " + printableText(getFileName(step.folder));
+    return false;
+  }
+  return copyFile(step.source, step.destination, why);
+}
+
+void removeInstallTemporaries(const std::string& workshopPath) {
+  removeLeftoverTemporaries(workshopPath);
+  for (int type = Map; type <= Recording; ++type) {
+    if (!assetTypeInstallFolder(type).empty())
+      removeLeftoverTemporaries(joinPath(workshopPath, assetTypeInstallFolder(type)));
+  }
+}
+
+std::string itemFolderText(const std::vector<char>& buffer) {
+  size_t length = strnlen(buffer.data(), buffer.size());
+  return length + 1 < buffer.size() ? std::string(buffer.data(), length) : "";
 }

@@ -1,65 +1,19 @@
 // Menu action 3: bring every subscribed item onto disk and copy its files
 // into the game's folders by asset kind.
-#include <string.h>
-
 #include <iostream>
 #include <vector>
 
 #include "app/workshop.h"
 #include "console/console.h"
-#include "files/directory.h"
-#include "files/file_copy.h"
-#include "files/paths.h"
 #include "install/install_rules.h"
-#include "platform/files.h"
-#include "platform/strings.h"
 
 namespace {
 
 const uint32_t kMaxSubscriptions = 10000;
 const uint32_t kFolderBufferSize = 1024;
 
-// Removes the temporary files that a killed copy of the tool left in
-// `folder`; the workshop path's lock keeps every other copy out of it.
-void removeLeftoverTemporaries(const std::string& folder) {
-  std::vector<std::string> names;
-  listFiles(folder, &names);
-  for (const std::string& name : names) {
-    std::string path = joinPath(folder, name);
-    if (startsWith(name, cTemporaryFile::kPrefix) &&
-        fileStatus(path, false).kind == kRegularFile)
-      removeFile(path);
-  }
-}
-
-// The item folder's path that Steam wrote into `buffer`; "" (no folder)
-// when the text fills the buffer, as it may then be cut short and name
-// another folder.
-std::string folderText(const std::vector<char>& buffer) {
-  size_t length = strnlen(buffer.data(), buffer.size());
-  return length + 1 < buffer.size() ? std::string(buffer.data(), length) : "";
-}
-
 void reportSkip(const std::string& name, const std::string& reason) {
   std::cout << red << "\nSkipped \"" << printableText(name) << "\": " << reason;
-}
-
-// Why the file `source` of an item, of `type`, may not go to
-// `destination`; "" when it may. Only regular files are installed, and
-// never over a folder or a link.
-std::string skipReason(const std::string& source, AssetType type,
-                       const std::string& destination) {
-  if (fileStatus(source, false).kind != kRegularFile)
-    return "only regular files are installed.";
-  if (type == Unrecognised) {
-    std::string refusal = installRefusal(getFileName(source));
-    if (!refusal.empty())
-      return refusal;
-  }
-  FileKind existing = fileStatus(destination, false).kind;
-  if (existing == kFolder || existing == kLink)
-    return "a folder or link is in its place.";
-  return "";
 }
 
 }  // namespace
@@ -73,11 +27,7 @@ void cWorkshop::installSubscriptions() {
     return;
   }
   std::cout << green << "\nInstalling workshop items...\n" << cyan;
-  removeLeftoverTemporaries(workshopPath);
-  for (int type = Map; type <= Recording; ++type) {
-    if (!assetTypeInstallFolder(type).empty())
-      removeLeftoverTemporaries(joinPath(workshopPath, assetTypeInstallFolder(type)));
-  }
+  removeInstallTemporaries(workshopPath);
 
   std::vector<char> folder(kFolderBufferSize);
   uint64_t sizeOnDisk = 0;
@@ -87,7 +37,7 @@ void cWorkshop::installSubscriptions() {
     bool onDisk = ugc->GetItemInstallInfo(id, &sizeOnDisk, folder.data(),
                                           kFolderBufferSize, &timeStamp);
     if (onDisk) {
-      if (installItemFolder(folderText(folder), id))
+      if (installItemFolder(itemFolderText(folder), id))
         continue;
       std::cout << cyan << "\nDownloading...";
     } else {
@@ -100,7 +50,7 @@ void cWorkshop::installSubscriptions() {
                                  &timeStamp)) {
       continue;
     }
-    if (!installItemFolder(folderText(folder), id) && onDisk) {
+    if (!installItemFolder(itemFolderText(folder), id) && onDisk) {
       std::cout << red << "\nDownload cache appears to be corrupted. Run " << yellow
                 << " \"Verify integrity of game cache\" " << red << "in Steam. ";
     }
@@ -117,21 +67,14 @@ bool cWorkshop::installItemFolder(const std::string& folder, PublishedFileId_t i
     return false;
   }
   for (const std::string& name : names) {
-    AssetType type = detectAssetType(name);
-    std::string subfolder = assetTypeInstallFolder(type);
-    std::string destination =
-        subfolder.empty() ? workshopPath : joinPath(workshopPath, subfolder);
-    std::string source = joinPath(folder, name);
-    std::string reason = skipReason(source, type, joinPath(destination, name));
-    if (!reason.empty()) {
-      reportSkip(name, reason);
+    cInstallStep step = planInstallStep(workshopPath, folder, name);
+    if (!step.skipReason.empty()) {
+      reportSkip(name, step.skipReason);
       continue;
     }
-    std::cout << cyan << "\nInstalling the " << assetTypeName(type) << " \""
+    std::cout << cyan << "\nInstalling the " << assetTypeName(step.type) << " \""
               << printableText(name) << "\"...";
-    bool placed = subfolder.empty() || createFolder(destination);
-    placed = placed && copyFile(source, joinPath(destination, name));
-    if (!placed) {
+    if (!carryOutInstallStep(step)) {
       std::cout << red << "failed!";
       return false;
     }

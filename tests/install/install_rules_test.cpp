@@ -4,6 +4,11 @@
 
 #include <string>
 
+#include "files/directory.h"
+#include "files/paths.h"
+#include "platform/files.h"
+#include "test_util.h"
+
 namespace {
 
 TEST(InstallRules, NamesCompareAsWindowsDoes) {
@@ -77,6 +82,46 @@ TEST(InstallRules, RefusesWhatRunsTheToolsFilesAndTheGamesFolders) {
     else
       EXPECT_NE(std::string::npos, refusal.find(c.reason)) << c.name << ": " << refusal;
   }
+}
+
+// The decision alone: where each file goes or why not, with nothing
+// created or copied before carryOutInstallStep.
+TEST(InstallRules, PlansEachFileWithoutChangingAnything) {
+  ScopedTempDir game, item;
+  writeFile(item.file("arena.tmx"), "<map/>");
+  writeFile(item.file("notes.txt"), "n");
+  writeFile(item.file("bots_easy.txt"), "b");
+  writeFile(item.file("run.exe"), "MZ");
+  writeFile(item.file("final.rec"), "r");
+  ASSERT_TRUE(createFolder(item.file("Levels")));
+  ASSERT_TRUE(createFolders(joinPath(game.file("RECORDINGS"), "final.rec")));
+  const struct {
+    const char* name;
+    const char* folder;  // below the game folder; "" for itself
+    const char* reason;  // the start of the skip reason; "" when installed
+  } cases[] = {
+      {"arena.tmx", "Levels", ""},
+      {"notes.txt", "", ""},
+      {"bots_easy.txt", "ai", ""},
+      {"run.exe", "", "program files"},
+      {"Levels", "", "only regular files"},
+      {"final.rec", "RECORDINGS", "a folder or link"},
+  };
+  for (const auto& c : cases) {
+    cInstallStep step = planInstallStep(game.path(), item.path(), c.name);
+    std::string folder = *c.folder ? game.file(c.folder) : game.path();
+    EXPECT_EQ(item.file(c.name), step.source) << c.name;
+    EXPECT_EQ(folder, step.folder) << c.name;
+    EXPECT_EQ(joinPath(folder, c.name), step.destination) << c.name;
+    EXPECT_EQ(0u, step.skipReason.find(c.reason)) << c.name << ": " << step.skipReason;
+    EXPECT_EQ(*c.reason == 0, step.skipReason.empty()) << c.name;
+  }
+  EXPECT_EQ(kMissing, fileStatus(game.file("Levels")).kind);
+  EXPECT_EQ(kMissing, fileStatus(game.file("ai")).kind);
+  cInstallStep map = planInstallStep(game.path(), item.path(), "arena.tmx");
+  std::string why;
+  ASSERT_TRUE(carryOutInstallStep(map, &why)) << why;
+  EXPECT_EQ("<map/>", readFile(map.destination));
 }
 
 }  // namespace
