@@ -1,6 +1,7 @@
 #include "console/console_platform.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
@@ -33,6 +34,8 @@ volatile sig_atomic_t terminalIsRaw = 0;
 volatile sig_atomic_t resetColourAtEnd = 0;
 volatile sig_atomic_t interruptsHeld = 0;
 volatile sig_atomic_t interruptCame = 0;
+// Opened while interrupts are held, to take the place of standard input.
+int emptyInput = -1;
 
 void writeReset() {
   ssize_t written = write(STDOUT_FILENO, kResetColour, sizeof kResetColour - 1);
@@ -46,6 +49,10 @@ void onEndingSignal(int number) {
   // A held interrupt only breaks off the read it interrupts.
   if (number == SIGINT && interruptsHeld) {
     interruptCame = 1;
+    // A read about to start would otherwise wait on the terminal; an
+    // empty input ends it at once.
+    if (emptyInput >= 0)
+      dup2(emptyInput, STDIN_FILENO);
     return;
   }
   if (resetColourAtEnd)
@@ -89,6 +96,8 @@ void restoreColourAtEnd() {
 
 void holdInterrupts(bool hold) {
   catchEndingSignals();
+  if (emptyInput < 0)
+    emptyInput = open("/dev/null", O_RDONLY | O_CLOEXEC);
   interruptsHeld = hold;
 }
 
