@@ -84,8 +84,12 @@ std::string readLine() {
   if (!inputBroken)
     std::getline(std::cin, line);
   lastReadHitEnd = inputBroken || std::cin.eof();
-  // Ctrl-C while interrupts are held breaks the read off for good.
-  inputBroken = inputBroken || ferror(stdin) || interruptArrived();
+  // Ctrl-C while interrupts are held breaks the read off for good; so does
+  // a terminal that hung up before the read began, which reads as an
+  // endless run of ends rather than as a failure, but is no terminal any
+  // more.
+  inputBroken = inputBroken || ferror(stdin) || interruptArrived() ||
+                (lastReadHitEnd && platformStdinHungUp());
   // A line written on Windows ends in CR LF.
   if (!line.empty() && line[line.size() - 1] == '\r')
     line.erase(line.size() - 1);

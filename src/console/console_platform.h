@@ -10,6 +10,8 @@
 // Asked once per run, through the decision kept in console.cpp.
 bool platformStdinIsTerminal();
 bool platformStdoutIsTerminal();
+/// Whether standard input was a terminal that has hung up since.
+bool platformStdinHungUp();
 
 /// Whether the text gets colours: on a terminal, unless NO_COLOR (its value
 /// `noColour`, null when unset) is set and not empty.

@@ -117,6 +117,10 @@ bool platformStdinIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 
 bool platformStdoutIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 
+// A hung-up terminal refuses its requests with EIO; anything else that is
+// no terminal says ENOTTY.
+bool platformStdinHungUp() { return isatty(STDIN_FILENO) == 0 && errno == EIO; }
+
 void setPlatformColour(std::ostream& stream, int attribute) {
   // Redirected output holds the text alone.
   stream << sgrFor(attribute) << std::flush;

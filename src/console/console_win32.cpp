@@ -80,6 +80,9 @@ bool platformStdinIsTerminal() { return isConsole(STD_INPUT_HANDLE); }
 
 bool platformStdoutIsTerminal() { return isConsole(STD_OUTPUT_HANDLE); }
 
+// A console does not hang up under a running program.
+bool platformStdinHungUp() { return false; }
+
 void setPlatformColour(std::ostream&, int attribute) {
   // The colour belongs to the console, not to the text.
   SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE),

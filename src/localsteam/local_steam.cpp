@@ -1,7 +1,8 @@
 #include "localsteam/local_steam.h"
 
 #include <algorithm>
-#include <thread>
+
+#include "platform/process.h"
 
 namespace {
 
@@ -138,8 +139,11 @@ bool cLocalSteam::callPending(SteamAPICall_t call) const {
 void cLocalSteam::runCallbacks() {
   auto now = std::chrono::steady_clock::now();
   auto wake = pending_.empty() ? now + kMaxSleep : std::min(pending_.front().due, now + kMaxSleep);
+  // The platform's own sleep: MinGW's std::this_thread::sleep_for returns
+  // early under Wine, which turned a pump loop into a busy wait.
   if (wake > now)
-    std::this_thread::sleep_for(wake - now);
+    sleepMilliseconds(static_cast<uint32_t>(
+        std::chrono::ceil<std::chrono::milliseconds>(wake - now).count()));
   now = std::chrono::steady_clock::now();
   // One at a time off the front: a member may start calls or pump again.
   while (!pending_.empty() && pending_.front().due <= now) {

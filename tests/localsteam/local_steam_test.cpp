@@ -479,7 +479,9 @@ TEST_F(LocalSteamTest, DeleteRemovesOnlyTheUsersOwnItemEverywhere) {
   start();
   DeleteItemResult_t record = {};
   ASSERT_EQ(k_EResultOK, await<DeleteItemResult_t>(ugc_->DeleteItem(mine), &record).result);
-  EXPECT_EQ(mine, record.m_nPublishedFileId);
+  // Steam's records are packed: the id is copied out before a reference binds to it.
+  PublishedFileId_t deleted = record.m_nPublishedFileId;
+  EXPECT_EQ(mine, deleted);
   EXPECT_FALSE(store_->itemExists(mine));
   EXPECT_FALSE(store_->isSubscribed(mine));
   uint32_t time;
