@@ -7,8 +7,9 @@
 #include "console/console.h"
 #include "files/paths.h"
 #include "files/pickers.h"
-#include "install/install_rules.h"
 #include "platform/files.h"
+
+const char kWorkshopLockName[] = ".drav-workshop.lock";
 
 bool readPathFile(const std::string& fileName, std::string* path) {
   std::ifstream file(fileName.c_str());

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "app/path_file.h"
 #include "assets/asset_types.h"
 #include "console/console.h"
 #include "files/directory.h"
@@ -12,8 +13,6 @@
 #include "files/paths.h"
 #include "platform/files.h"
 #include "platform/strings.h"
-
-const char kWorkshopLockName[] = ".drav-workshop.lock";
 
 namespace {
 

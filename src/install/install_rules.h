@@ -8,8 +8,6 @@
 #include <vector>
 
 /// The name of the lock file that marks a workshop path in use.
-extern const char kWorkshopLockName[];
-
 /// `name` as Windows compares it: any case, trailing dots and blanks
 /// ignored.
 std::string windowsComparableName(const std::string& name);

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/commands.h"
+#include "commands/commands.h"
 #include "assets/asset_types.h"
 #include "console/console.h"
 #include "files/paths.h"

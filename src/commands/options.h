@@ -1,7 +1,7 @@
 // The command line of drav-workshop: options that answer at once, before
 // Steam or the menu is touched.
-#ifndef DRAV_APP_OPTIONS_H_
-#define DRAV_APP_OPTIONS_H_
+#ifndef DRAV_COMMANDS_OPTIONS_H_
+#define DRAV_COMMANDS_OPTIONS_H_
 
 #include <ostream>
 #include <string>
@@ -13,4 +13,4 @@
 bool runCommandLine(const std::vector<std::string>& args, std::ostream& out,
                     std::ostream& err, int* status);
 
-#endif  // DRAV_APP_OPTIONS_H_
+#endif  // DRAV_COMMANDS_OPTIONS_H_

@@ -1,7 +1,7 @@
-#include "app/options.h"
+#include "commands/options.h"
 
 #include "app/backend_choice.h"
-#include "app/commands.h"
+#include "commands/commands.h"
 #include "console/console.h"
 #include "steam/app_id.h"
 #include "steamlib/steam_library.h"

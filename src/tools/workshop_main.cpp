@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/backend_choice.h"
-#include "app/options.h"
 #include "app/workshop.h"
+#include "commands/options.h"
 #include "console/console.h"
 #include "files/directory.h"
 

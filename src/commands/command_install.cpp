@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
+#include "app/path_file.h"
+#include "commands/commands.h"
 #include "console/console.h"
 #include "files/directory.h"
 #include "files/paths.h"

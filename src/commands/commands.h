@@ -1,8 +1,8 @@
 // The commands for scripts (list, publish, ...): the tool chosen by its
 // first argument, without the menu. They never ask anything, print results
 // on standard output and errors, one line each, on standard error.
-#ifndef DRAV_APP_COMMANDS_H_
-#define DRAV_APP_COMMANDS_H_
+#ifndef DRAV_COMMANDS_COMMANDS_H_
+#define DRAV_COMMANDS_COMMANDS_H_
 
 #include <map>
 #include <ostream>
@@ -100,4 +100,4 @@ int runInstall(cCommandContext& context, const cCommandArgs& args);
 bool readUploadOptions(const cCommandArgs& args, const std::string& file, cUpload* upload,
                        std::string* why);
 
-#endif  // DRAV_APP_COMMANDS_H_
+#endif  // DRAV_COMMANDS_COMMANDS_H_

@@ -1,6 +1,6 @@
 // The command table, the parsing of a command's arguments and what every
 // command needs first: the workshop path and a running Steam.
-#include "app/commands.h"
+#include "commands/commands.h"
 
 #include <memory>
 

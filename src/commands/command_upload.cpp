@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "app/awaited_call.h"
-#include "app/commands.h"
+#include "commands/commands.h"
 #include "assets/asset_types.h"
 #include "assets/stock_files.h"
 #include "console/console.h"

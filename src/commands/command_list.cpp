@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/awaited_call.h"
-#include "app/commands.h"
+#include "commands/commands.h"
 #include "assets/asset_types.h"
 #include "console/console.h"
 

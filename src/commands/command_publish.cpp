@@ -1,7 +1,7 @@
 // The publish command: creates an item and uploads a file as its first
 // content, with the menu's checks; an item left unfinished is deleted.
 #include "app/awaited_call.h"
-#include "app/commands.h"
+#include "commands/commands.h"
 #include "assets/asset_types.h"
 #include "console/console.h"
 #include "files/file_copy.h"
