@@ -9,13 +9,13 @@ import random
 import sys
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.dirname(HERE))
+TESTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+sys.path.insert(0, TESTS)
 import harness  # noqa: E402
 from harness import (BANNER, COMPLETED, PROMPT, STAGING, answers, kill_group, menu,  # noqa
                      tree)
 
-PREVIEW = os.path.join(HERE, "..", "scenarios", "data", "preview_a.png")
+PREVIEW = os.path.join(TESTS, "scenarios", "data", "preview_a.png")
 # What the sanitizers print when they find something.
 SANITIZER_MARKS = (b"ERROR: AddressSanitizer", b"ERROR: LeakSanitizer", b"runtime error:")
 
@@ -62,27 +62,10 @@ def write(path, data):
         handle.write(data)
 
 
-def full_session(setup):
-    """Makes the world of a session that creates a map, updates it, installs
-    a subscription and changes the workshop path; its answers."""
-    levels = os.path.join(setup.game, "Levels")
-    for name, data in (("game/Levels/canyon.tmx", b"<map/>"), ("src/dune.tmx", b"<map/>"),
-                       ("game/Levels/canyon.png", read(PREVIEW)),
-                       ("game/Levels/canyon_v2.tmx", b"<map v='2'/>")):
-        write(os.path.join(setup.root, name), data)
-    item = setup.publish("Dune", os.path.join(setup.root, "src", "dune.tmx"), "--owner", "2002")
-    setup.localsteam("subscribe", setup.store, item)
-    setup.localsteam("install", setup.store, item)
-    os.makedirs(os.path.join(setup.root, "other"))
-    return ["1", "1", "Red Canyon", os.path.join(levels, "canyon.tmx"),
-            "2", "0", os.path.join(levels, "canyon_v2.tmx"), "n", "Wider docks",
-            "3", "5", os.path.join(setup.root, "other"), "x"]
-
-
 def main(cases):
-    """Runs each case(sandbox, rng), where `sandbox()` makes a sandbox whose
-    path file names its game folder; exit 1 on any failure. Each case draws
-    from its own generator, so it can be rerun alone with the same draws."""
+    """Runs each case(sandbox, rng) until one fails; `sandbox()` makes a
+    sandbox whose path file names its game folder. Each case draws from its
+    own generator, so it can be rerun alone with the same draws."""
     parser = argparse.ArgumentParser(description=sys.modules["__main__"].__doc__)
     parser.add_argument("--tool", required=True)
     parser.add_argument("--localsteam", required=True)
@@ -90,17 +73,11 @@ def main(cases):
     parser.add_argument("--keep", action="store_true", help="keep the sandboxes")
     args = parser.parse_args()
     programs = harness.Programs(args.tool, args.localsteam)
-    failed = 0
     for case in cases:
         started = time.monotonic()
         try:
             case(lambda: harness.Sandbox(programs, path_file=True, keep=args.keep),
                  random.Random("%d/%s" % (args.draw, case.__name__)))
-            print("ok      %s (%.1fs)" % (case.__name__, time.monotonic() - started))
         except (Failure, harness.HarnessError) as failure:
-            failed += 1
-            print("FAILED  %s (draw %d)\n    %s\n" % (
-                case.__name__, args.draw, str(failure).replace("\n", "\n    ")))
-        sys.stdout.flush()
-    print("%d cases, %d failed" % (len(cases), failed))
-    sys.exit(1 if failed else 0)
+            sys.exit("FAILED  %s (draw %d)\n%s" % (case.__name__, args.draw, failure))
+        print("ok      %s (%.1fs)" % (case.__name__, time.monotonic() - started), flush=True)
