@@ -56,6 +56,12 @@ def read(path):
         return handle.read()
 
 
+def contents(folder):
+    """The files below `folder` (not the lock file) with their bytes."""
+    return {name: read(os.path.join(folder, name)) for name in tree(folder)
+            if not name.endswith("/")}
+
+
 def write(path, data):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "wb") as handle:

@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
-"""Hostile items and shared folders: what an install skips, a content file
-chosen inside the staging folder, a second copy of the tool on one workshop
-path."""
+"""Hostile items and shared folders: what an install skips, awkward names,
+files too big to write, a content file inside the staging folder, a second
+copy of the tool on one workshop path."""
 
+import json
 import os
 import re
+import resource
+import signal
 import subprocess
 import time
 
@@ -14,18 +17,34 @@ import fault_common as fc
 SKIPPED = {"workshopPath.txt": "own files", "Levels": "folders", "notes.txt": "folder or link",
            "stolen.txt": "regular", "pipe.txt": "regular"}
 ESCAPES = "a\x1b[2Jb\nInstalling.txt"
+LIMIT = 256 * 1024
+BIG = b"drav big asset\n" * (LIMIT // 8)    # about twice the limit
+
+
+def name_of_bytes(stem, extension, fill):
+    """`stem` padded with `fill` (then "x") to a name of exactly 255 bytes."""
+    room = 255 - len((stem + extension).encode())
+    count = room // len(fill.encode())
+    return stem + fill * count + "x" * (room - count * len(fill.encode())) + extension
+
+
+# Awkward item files: name, key in the type menu, install folder, preview.
+AWKWARD = [("Red Canyon ñ 地图.tmx", "1", "Levels", True),
+           (name_of_bytes("long map ", ".tmx", "m"), "1", "Levels", True),
+           (name_of_bytes("translations_ünï côdé ", ".txt", "é"), "7", "", False),
+           ("bots_ the  blank\tbots .txt", "6", "ai", False)]
 
 
 def install_skips(sandbox, rng):
     """Also: CR-LF answers are understood, and another app's subscription is
     not the game's."""
     with sandbox() as setup:
-        src = os.path.join(setup.root, "src")
-        for name in list(SKIPPED)[:3] + ["readme", ESCAPES, "arena.tmx"]:
-            fc.write(os.path.join(src, name), name.encode())
-        names = sorted(set(os.listdir(src)) - {"arena.tmx"})
-        item = setup.publish("Hostile", *[os.path.join(src, name) for name in names])
-        other = setup.publish("Elsewhere", os.path.join(src, "arena.tmx"), "--app", "999")
+        paths = [os.path.join(setup.root, "src", name)
+                 for name in list(SKIPPED)[:3] + ["readme", ESCAPES, "arena.tmx"]]
+        for path in paths:
+            fc.write(path, os.path.basename(path).encode())
+        item = setup.publish("Hostile", *paths[:-1])
+        other = setup.publish("Elsewhere", paths[-1], "--app", "999")
         setup.localsteam("subscribe", setup.store, item, other)
         setup.localsteam("install", setup.store, item)
         cache = os.path.join(setup.store, "cache", item)
@@ -33,8 +52,7 @@ def install_skips(sandbox, rng):
         os.symlink(os.path.join(setup.root, "secret"), os.path.join(cache, "stolen.txt"))
         os.mkfifo(os.path.join(cache, "pipe.txt"))
         os.makedirs(os.path.join(setup.game, "notes.txt"))
-        stale = os.path.join(setup.game, ".drav-tmp-0123456789abcdef")
-        fc.write(stale, b"left by a killed run")
+        fc.write(os.path.join(setup.game, ".drav-tmp-0123456789abcdef"), b"left by a kill")
         path_file = fc.read(os.path.join(setup.cwd, "workshopPath.txt"))
         run = setup.run(b"3\r\nx\r\n")
         fc.check_clean_end(run, "an install of a hostile item")
@@ -48,6 +66,80 @@ def install_skips(sandbox, rng):
                  "\x1b" not in run.text() and "arena" not in run.text(), run.text())
         fc.check(fc.tree(setup.game) == [ESCAPES, "notes.txt/", "readme"],
                  "the game folder holds %s" % fc.tree(setup.game))
+
+
+def awkward_names(sandbox, rng):
+    """A workshop path of blanks, non-ASCII and 255-byte folder names, over
+    260 characters long: items are published from typed paths of such names
+    and installed there, whole and under their own names."""
+    with sandbox() as setup:
+        game = os.path.join(setup.root, "game with blanks", "Ünïcødé ゲーム",
+                            name_of_bytes("deep ", "", "ß"), name_of_bytes("deeper ", "", "d"))
+        os.makedirs(game)
+        setup.set_workshop_path(game)
+        source = os.path.join(setup.root, "source ñ 源", name_of_bytes("files ", "", "ü"))
+        typed, wanted = [], {}
+        for index, (name, key, folder, preview) in enumerate(AWKWARD):
+            wanted[os.path.join(folder, name)] = name.encode() * (50 + index)
+            fc.write(os.path.join(source, name), wanted[os.path.join(folder, name)])
+            if preview:
+                fc.write(os.path.join(source, name[:-4] + ".png"), fc.read(fc.PREVIEW))
+            typed += ["1", key, "Item %d" % index, os.path.join(source, name)]
+            typed += [] if preview else ["n"]
+        run = setup.run(fc.answers(*typed + ["x"]))
+        fc.check_clean_end(run, "publishing")
+        fc.check(run.text().count("\nUPLOAD SUCCESSFUL!\n") == len(AWKWARD) and
+                 fc.tree(game) == [], "publishing:\n" + run.text())
+        ids = re.findall(r"\(workshop item: (\d+)\)", run.text())
+        setup.localsteam("subscribe", setup.store, *ids)
+        setup.localsteam("install", setup.store, *ids)
+        fc.check_clean_end(setup.run(fc.answers("3", "x")), "installing")
+        fc.check(fc.contents(game) == wanted, "the workshop path holds %s" % fc.tree(game))
+
+
+def limited():
+    # Ignored rather than default: the write then fails with EFBIG instead
+    # of the signal ending the tool.
+    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (LIMIT, LIMIT))
+
+
+def file_too_big(sandbox, rng):
+    """Every write past a file-size limit fails half-way. The big map's copy
+    fails, and so does the download that follows (the local service copies
+    in the tool's process); the small map after it is installed. A new item
+    of the big map fails at staging and is deleted again."""
+    with sandbox() as setup:
+        sources = {"arena.tmx": BIG, "bastion.tmx": b"<map/>"}
+        game = {"Levels/arena.tmx": b"old", "Levels/big.tmx": BIG,
+                "Levels/big.png": fc.read(fc.PREVIEW)}
+        for folder, files in ((os.path.join(setup.root, "src"), sources), (setup.game, game)):
+            for name, data in files.items():
+                fc.write(os.path.join(folder, name), data)
+        ids = [setup.publish(name, os.path.join(setup.root, "src", name)) for name in sources]
+        setup.localsteam("subscribe", setup.store, *ids)
+        setup.localsteam("install", setup.store, *ids)
+        run = setup.run(fc.answers("3", "1", "1", "Big", os.path.join(
+            setup.game, "Levels", "big.tmx"), "x"), preexec_fn=limited)
+        fc.check_clean_end(run, "a file too big")
+        fc.check_text(run.text(), fc.BANNER + fc.menu(setup.game) + (
+            "\nInstalling workshop items...\n\nInstalling the Map \"arena.tmx\"..."
+            "\nFailed to write to arena.tmx: File too large\nfailed!\nDownloading..."
+            "\nSomething went wrong. Error: 37\nOperation failed."
+            "\nInstalling the Map \"bastion.tmx\"...done!") + fc.menu(setup.game), "install")
+        fc.check_text(run.text()[run.text().index("\nYou chose: big.tmx\n"):], (
+            "\nYou chose: big.tmx\n\nFailed to write to big.tmx: File too large\n"
+            "\nFailed to set up the files for upload. Exiting..."
+            "\nThe unfinished workshop item %d was deleted again.\n\ncleaning up...done!\n"
+            % (int(ids[1]) + 1)) + fc.menu(setup.game) + fc.COMPLETED, "staging", whole=True)
+        fc.check(fc.contents(setup.game) == dict(game, **{"Levels/bastion.tmx": b"<map/>"}),
+                 "the game folder holds %s" % fc.tree(setup.game))
+        # The download cache keeps the whole old copies and no half-made one;
+        # the store holds no new item.
+        cache = {"%s/%s" % (item, name): data for item, (name, data) in zip(ids, sources.items())}
+        listed = [str(item["id"]) for item in json.loads(setup.localsteam("list", setup.store))]
+        fc.check(fc.contents(os.path.join(setup.store, "cache")) == cache and
+                 sorted(listed) == ids, "the store holds a new item or a half copy")
 
 
 def content_in_staging(sandbox, rng):
@@ -85,4 +177,4 @@ def second_copy(sandbox, rng):
 
 
 if __name__ == "__main__":
-    fc.main([install_skips, content_in_staging, second_copy])
+    fc.main([install_skips, awkward_names, file_too_big, content_in_staging, second_copy])
