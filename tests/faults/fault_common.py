@@ -1,6 +1,6 @@
-"""What the fault scripts share beyond ../harness.py: the case runner, the
-checks that hold after every run whatever was injected, and the world of a
-whole session. Standard library only; Linux only.
+"""What the fault scripts share beyond ../harness.py: the case runner and
+the checks that hold after every run whatever was injected. Standard library
+only; Linux only.
 """
 
 import argparse
