@@ -30,7 +30,8 @@ REACTIONS = [
     NOT_UNDERSTOOD,                                     # menu: exit
 ]
 LETTERS = b"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ "
-BAD_UTF8 = [b"\xc3\x28", b"\xff\xfe", b"\xe2\x82", b"\xed\xa0\x80", b"\xf8\x88\x80\x80", b"\xc0\xaf"]
+BAD_UTF8 = [b"\xc3\x28", b"\xff\xfe", b"\xe2\x82", b"\xed\xa0\x80", b"\xf8\x88\x80\x80",
+            b"\xc0\xaf"]
 
 
 def reads_as_zero(answer):

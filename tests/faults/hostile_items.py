@@ -23,9 +23,8 @@ BIG = b"drav big asset\n" * (LIMIT // 8)    # about twice the limit
 
 def name_of_bytes(stem, extension, fill):
     """`stem` padded with `fill` (then "x") to a name of exactly 255 bytes."""
-    room = 255 - len((stem + extension).encode())
-    count = room // len(fill.encode())
-    return stem + fill * count + "x" * (room - count * len(fill.encode())) + extension
+    name = (stem + fill * 255).encode()[:255 - len(extension)].decode(errors="ignore")
+    return name + "x" * (255 - len((name + extension).encode())) + extension
 
 
 # Awkward item files: name, key in the type menu, install folder, preview.

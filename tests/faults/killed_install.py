@@ -15,7 +15,8 @@ KILLS = 20
 # One name pattern per kind, and the folder it installs into.
 KINDS = [("map_%03d.tmx", "Levels"), ("board_%03d.html", "WEB"), ("bots_%03d.txt", "ai"),
          ("movements_%03d.txt", "ai"), ("serverSettings_%03d.txt", ""),
-         ("textMacros_%03d.txt", ""), ("translations_%03d.txt", ""), ("match_%03d.rec", "RECORDINGS")]
+         ("textMacros_%03d.txt", ""), ("translations_%03d.txt", ""),
+         ("match_%03d.rec", "RECORDINGS")]
 ASSET_SUFFIXES = (".tmx", ".php", ".htm", ".html", ".txt", ".rec")
 
 
