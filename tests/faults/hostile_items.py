@@ -52,14 +52,11 @@ def install_skips(sandbox, rng):
         os.mkfifo(os.path.join(cache, "pipe.txt"))
         os.makedirs(os.path.join(setup.game, "notes.txt"))
         fc.write(os.path.join(setup.game, ".drav-tmp-0123456789abcdef"), b"left by a kill")
-        path_file = fc.read(os.path.join(setup.cwd, "workshopPath.txt"))
         run = setup.run(b"3\r\nx\r\n")
         fc.check_clean_end(run, "an install of a hostile item")
         for name, why in SKIPPED.items():
             fc.check(re.search('\nSkipped "%s": [^\n]*%s' % (re.escape(name), why), run.text()),
                      "no skip of %s for %r:\n%s" % (name, why, run.text()))
-        fc.check(fc.read(os.path.join(setup.cwd, "workshopPath.txt")) == path_file,
-                 "the path file was changed")
         # The console shows control characters as "?"; the file keeps its name.
         fc.check('Installing the UNKNOWN "a?[2Jb?Installing.txt"' in run.text() and
                  "\x1b" not in run.text() and "arena" not in run.text(), run.text())
