@@ -1,136 +1,176 @@
 #!/usr/bin/env python3
-"""Hostile items and shared folders: an install skips links, FIFOs and the
-names of the tool's own files and folders and removes a killed run's
-temporary files; the staging folder's link goes as a link and a file inside
-it is refused; a second copy of the tool on one workshop path leaves; CR-LF
-answers are understood; another app's subscription is not the game's.
-"""
+"""Hostile items and shared folders: what an install skips, awkward names,
+files too big to write, a content file inside the staging folder, a second
+copy of the tool on one workshop path."""
 
+import json
 import os
+import re
+import resource
+import signal
 import subprocess
-import sys
 import time
 
 import fault_common as fc
 
-TIMEOUT = 20.0
+# Item files the install must skip, with a word of the reason it gives.
+SKIPPED = {"workshopPath.txt": "own files", "Levels": "folders", "notes.txt": "folder or link",
+           "stolen.txt": "regular", "pipe.txt": "regular"}
+ESCAPES = "a\x1b[2Jb\nInstalling.txt"
+LIMIT = 256 * 1024
+BIG = b"drav big asset\n" * (LIMIT // 8)    # about twice the limit
 
 
-def install_skips(args, rng):
-    with fc.sandbox(args, "install-skips") as setup:
-        src = os.path.join(setup.root, "src")
-        names = {"workshopPath.txt": b"/etc", "Levels": b"blocker", "run.py": b"print()",
-                 "libx.so.1": b"ELF", "notes.txt": b"notes", "readme": b"fine",
-                 "a\x1b[2Jb\nInstalling.txt": b"escapes"}
-        for name, data in names.items():
-            fc.write(os.path.join(src, name), data)
-        item = setup.publish("Hostile", *[os.path.join(src, n) for n in sorted(names)])
-        setup.localsteam("subscribe", setup.store, item)
+def name_of_bytes(stem, extension, fill):
+    """`stem` padded with `fill` (then "x") to a name of exactly 255 bytes."""
+    name = (stem + fill * 255).encode()[:255 - len(extension)].decode(errors="ignore")
+    return name + "x" * (255 - len((name + extension).encode())) + extension
+
+
+# Awkward item files: name, key in the type menu, install folder, preview.
+AWKWARD = [("Red Canyon ñ 地图.tmx", "1", "Levels", True),
+           (name_of_bytes("long map ", ".tmx", "m"), "1", "Levels", True),
+           (name_of_bytes("translations_ünï côdé ", ".txt", "é"), "7", "", False),
+           ("bots_ the  blank\tbots .txt", "6", "ai", False)]
+
+
+def install_skips(sandbox, rng):
+    """Also: CR-LF answers are understood, and another app's subscription is
+    not the game's."""
+    with sandbox() as setup:
+        paths = [os.path.join(setup.root, "src", name)
+                 for name in list(SKIPPED)[:3] + ["readme", ESCAPES, "arena.tmx"]]
+        for path in paths:
+            fc.write(path, os.path.basename(path).encode())
+        item = setup.publish("Hostile", *paths[:-1])
+        other = setup.publish("Elsewhere", paths[-1], "--app", "999")
+        setup.localsteam("subscribe", setup.store, item, other)
         setup.localsteam("install", setup.store, item)
         cache = os.path.join(setup.store, "cache", item)
-        secret = os.path.join(setup.root, "secret")
-        fc.write(secret, b"private")
-        os.chmod(secret, 0o600)
-        os.symlink(secret, os.path.join(cache, "stolen.txt"))
+        fc.write(os.path.join(setup.root, "secret"), b"private")
+        os.symlink(os.path.join(setup.root, "secret"), os.path.join(cache, "stolen.txt"))
         os.mkfifo(os.path.join(cache, "pipe.txt"))
         os.makedirs(os.path.join(setup.game, "notes.txt"))
-        stale = os.path.join(setup.game, ".drav-tmp-0123456789abcdef")
-        fc.write(stale, b"left by a killed run")
-        path_file = fc.read(os.path.join(setup.cwd, "workshopPath.txt"))
-        run = setup.run(fc.lines("3", "x"), timeout=TIMEOUT)
-        fc.check_clean_end(run, "an install of a hostile item", TIMEOUT)
-        text = run.text()
-        for name, why in (("workshopPath.txt", "own files"), ("Levels", "folders"),
-                          ("run.py", "program"), ("libx.so.1", "program"),
-                          ("stolen.txt", "regular"), ("pipe.txt", "regular"),
-                          ("notes.txt", "folder or link")):
-            fc.check('Skipped "%s": ' % name in text and why in
-                     text.split('Skipped "%s": ' % name)[1].split("\n")[0],
-                     "no skip of %s for %r:\n%s" % (name, why, text))
-        fc.check(fc.read(os.path.join(setup.cwd, "workshopPath.txt")) == path_file,
-                 "the path file was changed")
+        fc.write(os.path.join(setup.game, ".drav-tmp-0123456789abcdef"), b"left by a kill")
+        run = setup.run(b"3\r\nx\r\n")
+        fc.check_clean_end(run, "an install of a hostile item")
+        for name, why in SKIPPED.items():
+            fc.check(re.search('\nSkipped "%s": [^\n]*%s' % (re.escape(name), why), run.text()),
+                     "no skip of %s for %r:\n%s" % (name, why, run.text()))
         # The console shows control characters as "?"; the file keeps its name.
-        fc.check('Installing the UNKNOWN "a?[2Jb?Installing.txt"' in text and
-                 "\x1b" not in text, "a name reached the console raw:\n" + text)
-        fc.check(sorted(fc.tree(setup.game)) ==
-                 ["a\x1b[2Jb\nInstalling.txt", "notes.txt/", "readme"],
+        fc.check('Installing the UNKNOWN "a?[2Jb?Installing.txt"' in run.text() and
+                 "\x1b" not in run.text() and "arena" not in run.text(), run.text())
+        fc.check(fc.tree(setup.game) == [ESCAPES, "notes.txt/", "readme"],
                  "the game folder holds %s" % fc.tree(setup.game))
-        fc.check(not os.path.exists(stale), "a killed run's temporary file is left")
 
 
-def staging_link(args, rng):
-    with fc.sandbox(args, "staging-link") as setup:
-        target = os.path.join(setup.root, "target")
-        fc.write(os.path.join(target, "sub", "keep.txt"), b"keep")
-        fc.write(os.path.join(target, "keep.txt"), b"keep")
-        os.chmod(target, 0o555)
-        os.symlink(target, os.path.join(setup.game, fc.STAGING))
-        run = setup.run(fc.lines("x"), timeout=TIMEOUT)
-        fc.check_clean_end(run, "a staging link", TIMEOUT)
-        fc.check(not os.path.lexists(os.path.join(setup.game, fc.STAGING)),
-                 "the staging link is left")
-        fc.check(fc.tree(target) == ["keep.txt", "sub/", "sub/keep.txt"],
-                 "the link's target holds %s" % fc.tree(target))
-        fc.check(os.stat(target).st_mode & 0o777 == 0o555, "the target's mode changed")
-        os.chmod(target, 0o755)
+def awkward_names(sandbox, rng):
+    """A workshop path of blanks, non-ASCII and 255-byte folder names, over
+    260 characters long: items are published from typed paths of such names
+    and installed there, whole and under their own names."""
+    with sandbox() as setup:
+        game = os.path.join(setup.root, "game with blanks", "Ünïcødé ゲーム",
+                            name_of_bytes("deep ", "", "ß"), name_of_bytes("deeper ", "", "d"))
+        os.makedirs(game)
+        setup.set_workshop_path(game)
+        source = os.path.join(setup.root, "source ñ 源", name_of_bytes("files ", "", "ü"))
+        typed, wanted = [], {}
+        for index, (name, key, folder, preview) in enumerate(AWKWARD):
+            wanted[os.path.join(folder, name)] = name.encode() * (50 + index)
+            fc.write(os.path.join(source, name), wanted[os.path.join(folder, name)])
+            if preview:
+                fc.write(os.path.join(source, name[:-4] + ".png"), fc.read(fc.PREVIEW))
+            typed += ["1", key, "Item %d" % index, os.path.join(source, name)]
+            typed += [] if preview else ["n"]
+        run = setup.run(fc.answers(*typed + ["x"]))
+        fc.check_clean_end(run, "publishing")
+        fc.check(run.text().count("\nUPLOAD SUCCESSFUL!\n") == len(AWKWARD) and
+                 fc.tree(game) == [], "publishing:\n" + run.text())
+        ids = re.findall(r"\(workshop item: (\d+)\)", run.text())
+        setup.localsteam("subscribe", setup.store, *ids)
+        setup.localsteam("install", setup.store, *ids)
+        fc.check_clean_end(setup.run(fc.answers("3", "x")), "installing")
+        fc.check(fc.contents(game) == wanted, "the workshop path holds %s" % fc.tree(game))
 
 
-def content_in_staging(args, rng):
-    with fc.sandbox(args, "content-in-staging") as setup:
+def limited():
+    # Ignored rather than default: the write then fails with EFBIG instead
+    # of the signal ending the tool.
+    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (LIMIT, LIMIT))
+
+
+def file_too_big(sandbox, rng):
+    """Every write past a file-size limit fails half-way. The big map's copy
+    fails, and so does the download that follows (the local service copies
+    in the tool's process); the small map after it is installed. A new item
+    of the big map fails at staging and is deleted again."""
+    with sandbox() as setup:
+        sources = {"arena.tmx": BIG, "bastion.tmx": b"<map/>"}
+        game = {"Levels/arena.tmx": b"old", "Levels/big.tmx": BIG,
+                "Levels/big.png": fc.read(fc.PREVIEW)}
+        for folder, files in ((os.path.join(setup.root, "src"), sources), (setup.game, game)):
+            for name, data in files.items():
+                fc.write(os.path.join(folder, name), data)
+        ids = [setup.publish(name, os.path.join(setup.root, "src", name)) for name in sources]
+        setup.localsteam("subscribe", setup.store, *ids)
+        setup.localsteam("install", setup.store, *ids)
+        run = setup.run(fc.answers("3", "1", "1", "Big", os.path.join(
+            setup.game, "Levels", "big.tmx"), "x"), preexec_fn=limited)
+        fc.check_clean_end(run, "a file too big")
+        fc.check_text(run.text(), fc.BANNER + fc.menu(setup.game) + (
+            "\nInstalling workshop items...\n\nInstalling the Map \"arena.tmx\"..."
+            "\nFailed to write to arena.tmx: File too large\nfailed!\nDownloading..."
+            "\nSomething went wrong. Error: 37\nOperation failed."
+            "\nInstalling the Map \"bastion.tmx\"...done!") + fc.menu(setup.game), "install")
+        fc.check_text(run.text()[run.text().index("\nYou chose: big.tmx\n"):], (
+            "\nYou chose: big.tmx\n\nFailed to write to big.tmx: File too large\n"
+            "\nFailed to set up the files for upload. Exiting..."
+            "\nThe unfinished workshop item %d was deleted again.\n\ncleaning up...done!\n"
+            % (int(ids[1]) + 1)) + fc.menu(setup.game) + fc.COMPLETED, "staging", whole=True)
+        fc.check(fc.contents(setup.game) == dict(game, **{"Levels/bastion.tmx": b"<map/>"}),
+                 "the game folder holds %s" % fc.tree(setup.game))
+        # The download cache keeps the whole old copies and no half-made one;
+        # the store holds no new item.
+        cache = {"%s/%s" % (item, name): data for item, (name, data) in zip(ids, sources.items())}
+        listed = [str(item["id"]) for item in json.loads(setup.localsteam("list", setup.store))]
+        fc.check(fc.contents(os.path.join(setup.store, "cache")) == cache and
+                 sorted(listed) == ids, "the store holds a new item or a half copy")
+
+
+def content_in_staging(sandbox, rng):
+    with sandbox() as setup:
         inside = os.path.join(setup.game, fc.STAGING, "only.tmx")
         fc.write(inside, b"<map/>")
         fc.write(os.path.join(setup.game, fc.STAGING, "only.png"), fc.read(fc.PREVIEW))
-        run = setup.run(fc.lines("1", "1", "Mine", inside, "n", "x"), timeout=TIMEOUT)
-        fc.check_clean_end(run, "a content file in the staging folder", TIMEOUT)
-        fc.check("inside the staging folder" in run.text(), "no reason:\n" + run.text())
-        fc.check("UPLOAD SUCCESSFUL" not in run.text(), "uploaded:\n" + run.text())
-        # Asked again, not set up for upload.
-        fc.check("Invalid choice!\nTry again? (y/n)" in run.text() and
-                 "Failed to set up" not in run.text(), "not asked again:\n" + run.text())
+        run = setup.run(fc.answers("1", "1", "Mine", inside, "n", "x"))
+        fc.check_clean_end(run, "a content file in the staging folder")
+        # Refused with its reason and asked again, not set up for upload.
+        fc.check("inside the staging folder" in run.text() and
+                 "Invalid choice!\nTry again? (y/n)" in run.text() and
+                 "UPLOAD SUCCESSFUL" not in run.text() and
+                 "Failed to set up" not in run.text(), run.text())
 
 
-def second_copy(args, rng):
-    with fc.sandbox(args, "second-copy") as setup:
+def second_copy(sandbox, rng):
+    """The second copy leaves at once and doesn't touch the first's files."""
+    with sandbox() as setup:
         first = subprocess.Popen(setup.programs.command(setup.programs.tool),
                                  stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
                                  cwd=setup.cwd, env=setup.env, start_new_session=True)
-        try:
-            staged = os.path.join(setup.game, fc.STAGING, "staged.tmx")
-            time.sleep(2)
-            fc.write(staged, b"<map/>")
-            run = setup.run(fc.lines("x"), timeout=TIMEOUT)
-            fc.check_clean_end(run, "a second copy", TIMEOUT)
-            fc.check("Another copy of the tool is using the workshop path" in run.text(),
-                     "no word of the first copy:\n" + run.text())
-            fc.check("CHOOSE ACTION" not in run.text(), "the menu was shown")
-            fc.check(os.path.exists(staged), "the second copy removed the staged file")
-        finally:
-            first.communicate(b"x\n", timeout=TIMEOUT)
+        staged = os.path.join(setup.game, fc.STAGING, "staged.tmx")
+        time.sleep(2)
+        fc.write(staged, b"<map/>")
+        run = setup.run(fc.answers("x"))
+        kept = os.path.exists(staged)
+        first.communicate(b"x\n", timeout=20)
+        fc.check_clean_end(run, "a second copy")
+        fc.check("Another copy of the tool is using the workshop path" in run.text() and
+                 "CHOOSE ACTION" not in run.text(), run.text())
+        fc.check(kept, "the second copy removed the staged file")
         fc.check(not os.path.lexists(os.path.join(setup.game, fc.STAGING)),
                  "the first copy kept its staging folder")
 
 
-def windows_line_ends(args, rng):
-    with fc.sandbox(args, "crlf") as setup:
-        run = setup.run(b"4\r\nx\r\n", timeout=TIMEOUT)
-        fc.check_clean_end(run, "CR-LF answers", TIMEOUT)
-        fc.check("I didn't understand" not in run.text(), "refused:\n" + run.text())
-
-
-def other_apps_subscription(args, rng):
-    with fc.sandbox(args, "other-app") as setup:
-        fc.write(os.path.join(setup.root, "src", "arena.tmx"), b"<map/>")
-        item = setup.publish("Elsewhere", os.path.join(setup.root, "src", "arena.tmx"),
-                             "--app", "999")
-        setup.localsteam("subscribe", setup.store, item)
-        run = setup.run(fc.lines("3", "x"), timeout=TIMEOUT)
-        fc.check_clean_end(run, "another app's subscription", TIMEOUT)
-        fc.check("not subscribed to any" in run.text(), "listed:\n" + run.text())
-
-
 if __name__ == "__main__":
-    sys.exit(fc.main(__doc__.splitlines()[0], [
-        ("install skips", install_skips), ("staging link", staging_link),
-        ("content in staging", content_in_staging), ("second copy", second_copy),
-        ("windows line ends", windows_line_ends),
-        ("other app's subscription", other_apps_subscription)]))
+    fc.main([install_skips, awkward_names, file_too_big, content_in_staging, second_copy])

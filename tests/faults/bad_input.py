@@ -1,0 +1,114 @@
+#!/usr/bin/env python3
+"""Bad input at each question of a whole session: the input ends there, or
+the answer is garbage. The tool answers as in the whole session up to that
+question, then with the question's own refusal, and ends cleanly.
+"""
+
+import os
+import re
+
+import fault_common as fc
+
+NOT_UNDERSTOOD = "\nI didn't understand your command.\n"
+INVALID_FILE = "\nInvalid choice!\nTry again? (y/n)\n/>"
+# What the tool prints right after a garbage answer to each question of
+# the session, in order; a function where it depends on the answer.
+REACTIONS = [
+    NOT_UNDERSTOOD,                                     # menu: create
+    "\nSorry, but I don't know what that is. Choose one of the following...",
+    "\nNOTE:\nDRAV maps must be .tmx files.\n",         # the title is free text
+    INVALID_FILE,                                       # the new map's file
+    NOT_UNDERSTOOD,                                     # menu: update
+    lambda answer: ("\nYou chose to update \"Red Canyon\"." if reads_as_zero(answer)
+                    else "\nInvalid choice!\nThat was not on the list."),
+    INVALID_FILE,                                       # the update's file
+    "\nWhat has changed in this asset?",                # preview: only "y" is yes
+    "\n\nUploading '{tmp}/game/Levels/canyon_v2.tmx'... \n",  # the note is free text
+    NOT_UNDERSTOOD,                                     # menu: install
+    NOT_UNDERSTOOD,                                     # menu: change path
+    "\n\nInvalid choice. Retry? (y/n)\n/>",             # the folder
+    NOT_UNDERSTOOD,                                     # menu: exit
+]
+LETTERS = b"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ "
+BAD_UTF8 = [b"\xc3\x28", b"\xff\xfe", b"\xe2\x82", b"\xed\xa0\x80", b"\xf8\x88\x80\x80",
+            b"\xc0\xaf"]
+
+
+def reads_as_zero(answer):
+    """Whether atoi reads 0 from the start of `answer` (the first item)."""
+    match = re.match(rb"[ \t\n\v\f\r]*[+-]?([0-9]+)", answer)
+    return not match or not match.group(1).strip(b"0")
+
+
+def megabyte_of(alphabet, rng):
+    return rng.randbytes(1 << 20).translate(bytes(alphabet[i % len(alphabet)]
+                                                  for i in range(256)))
+
+
+GARBAGE = {
+    "random bytes": lambda a, rng: rng.randbytes(rng.randrange(1, 300)).replace(b"\n", b"\r"),
+    "1 MiB of letters": lambda a, rng: megabyte_of(LETTERS, rng),
+    "1 MiB of digits": lambda a, rng: megabyte_of(b"0123456789", rng),
+    "a NUL byte": lambda a, rng: a + b"\0" + a[:rng.randrange(0, len(a) + 1)],
+    "invalid UTF-8": lambda a, rng: a + rng.choice(BAD_UTF8),
+}
+
+
+def up_to_question(text, count):
+    """`text` up to and with its `count`th prompt."""
+    return fc.PROMPT.join(text.split(fc.PROMPT)[:count]) + fc.PROMPT
+
+
+def check_variant(sandbox, what, timeout, change):
+    """Runs the session with its answers changed by `change(answers)`, which
+    gives them back with the output that the run must begin with; the output
+    with the sandbox's root as {tmp}."""
+    with sandbox() as setup:
+        answers, wanted = change([answer.encode() for answer in full_session(setup)])
+        run = setup.run(fc.answers(*answers), timeout=timeout)
+        fc.check_clean_end(run, what)
+        fc.check(len(run.out) < 64 * 1024, "%s: %d bytes of output" % (what, len(run.out)))
+        fc.check_text(run.text().replace(setup.root, "{tmp}"), wanted, what)
+        for folder in (setup.game, os.path.join(setup.root, "other")):
+            fc.check(not os.path.lexists(os.path.join(folder, fc.STAGING)),
+                     "%s: a staging folder is left in %s" % (what, folder))
+        return run.text().replace(setup.root, "{tmp}")
+
+
+def full_session(setup):
+    """Makes the world of a session that creates a map, updates it, installs
+    a subscription and changes the workshop path; its answers."""
+    levels = os.path.join(setup.game, "Levels")
+    for name, data in (("game/Levels/canyon.tmx", b"<map/>"), ("src/dune.tmx", b"<map/>"),
+                       ("game/Levels/canyon.png", fc.read(fc.PREVIEW)),
+                       ("game/Levels/canyon_v2.tmx", b"<map v='2'/>")):
+        fc.write(os.path.join(setup.root, name), data)
+    item = setup.publish("Dune", os.path.join(setup.root, "src", "dune.tmx"), "--owner", "2002")
+    setup.localsteam("subscribe", setup.store, item)
+    setup.localsteam("install", setup.store, item)
+    os.makedirs(os.path.join(setup.root, "other"))
+    return ["1", "1", "Red Canyon", os.path.join(levels, "canyon.tmx"),
+            "2", "0", os.path.join(levels, "canyon_v2.tmx"), "n", "Wider docks",
+            "3", "5", os.path.join(setup.root, "other"), "x"]
+
+
+def every_question(sandbox, rng):
+    reference = check_variant(sandbox, "the whole session", 20, lambda answers: (answers, ""))
+    fc.check(reference.count("\nUPLOAD SUCCESSFUL!\n") == 2 and "dune.tmx\"...done!" in reference
+             and "path is now: {tmp}/other" in reference, "the session failed:\n" + reference)
+    fc.check(reference.count(fc.PROMPT) == len(REACTIONS),
+             "%d questions for %d reactions" % (reference.count(fc.PROMPT), len(REACTIONS)))
+    for question, reaction in enumerate(REACTIONS):
+        before = up_to_question(reference, question + 1)
+        check_variant(sandbox, "the input ending before answer %d" % (question + 1), 10,
+                      lambda answers: (answers[:question], before))
+        for kind, make in GARBAGE.items():
+            def change(answers):
+                answer = answers[question] = make(answers[question], rng)
+                return answers, before + (reaction(answer) if callable(reaction) else reaction)
+
+            check_variant(sandbox, "%s as answer %d" % (kind, question + 1), 30, change)
+
+
+if __name__ == "__main__":
+    fc.main([every_question])
