@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Runs drav-workshop with options: --help and --version answer on standard
 output and exit 0 without reaching Steam or the menu (no Steam library, no
-store); anything else prints the usage on standard error and exits 2."""
+store); anything else prints the reason and the usage on standard error and
+exits 2."""
 
 import argparse
 import os
@@ -10,13 +11,13 @@ import subprocess
 import sys
 import tempfile
 
-CASES = [
-    # arguments, exit status, text standard output starts with, on stderr
-    (["--help"], 0, "usage: drav-workshop [-h | --help | --version]\n", None),
-    (["-h"], 0, "usage: drav-workshop", None),
-    (["--version"], 0, "drav-workshop 1.2\nSteam app id: ", None),
-    (["--frob"], 2, "", "usage: drav-workshop"),
-    (["list", "x"], 2, "", "usage: drav-workshop list"),
+USAGE = "\nusage: drav-workshop"
+CASES = [  # arguments, exit status, how standard output and standard error start
+    (["--help"], 0, "usage: drav-workshop [-h | --help | --version]\n", ""),
+    (["-h"], 0, "usage: drav-workshop [-h | --help | --version]\n", ""),
+    (["--version"], 0, "drav-workshop 1.2\nSteam app id: ", ""),
+    (["--frob"], 2, "", "drav-workshop: unknown or misplaced argument \"--frob\"" + USAGE),
+    (["list", "x"], 2, "", "drav-workshop: list: wrong number of arguments" + USAGE + " list"),
 ]
 
 
@@ -30,20 +31,19 @@ def main():
     env.pop("DRAV_LOCAL_STEAM", None)
     failed = 0
     with tempfile.TemporaryDirectory(prefix="drav-cli-") as cwd:
-        for words, status, out_start, err_has in CASES:
+        for words, status, out_start, err_start in CASES:
             run = subprocess.run(shlex.split(args.wrapper) + [os.path.abspath(args.tool)]
                                  + words, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
                                  capture_output=True, timeout=20)
-            out = run.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
-            err = run.stderr.decode("utf-8", "replace").replace("\r\n", "\n")
-            good = (run.returncode == status and out.startswith(out_start)
-                    and (bool(out) == bool(out_start))
-                    and "Steam API could not be initialized" not in out
-                    and (err_has in err if err_has else "drav-workshop" not in err)
-                    and os.listdir(cwd) == [])
+            out, err = (stream.decode("utf-8", "replace").replace("\r\n", "\n")
+                        for stream in (run.stdout, run.stderr))
+            good = (run.returncode == status and os.listdir(cwd) == [] and
+                    "Steam API could not be initialized" not in out and
+                    all(text.startswith(start) and bool(text) == bool(start)
+                        for text, start in ((out, out_start), (err, err_start))))
+            failed += not good
             print("%s %s" % ("ok     " if good else "FAILED:", " ".join(words)))
             if not good:
-                failed += 1
                 print("  exit %s\n  stdout %r\n  stderr %r" % (run.returncode, out[:300],
                                                               err[:300]))
     print("%d failed" % failed)
