@@ -25,23 +25,20 @@ TIMEOUT = 20.0
 EOF = "^D"
 TAKES_REST = ("file", "dir", "tree", "let", "stderr")
 RUN_STEPS = ("only", "store", "tool", "args", "status", "stderr", "nopath")
-PICK = ("Type a number, a path in this folder or a full path; an empty line cancels."
-        + harness.PROMPT)
-# Each mark: its text (given the argument in parentheses) and whether it
-# ends at a prompt, which then takes the answer written after the mark.
+# The marks of the dialogue; one that ends at a prompt takes an answer.
 MARKS = {
-    "@banner": (lambda arg: harness.BANNER + "\n", False),
-    "@done": (lambda arg: harness.COMPLETED[1:], False),
-    "@menu": (lambda arg: harness.menu(arg or "{game}")[1:], True),
-    "@types": (lambda arg: harness.TYPE_MENU[1:], True),
-    "/>": (lambda arg: "/>", True),
-    "@folder": (lambda arg: "The workshop path is the directory where your \nworkshop items "
-                "are (typically your DRAV install dir).\n\nYOU WILL CHOOSE ONE NOW.\n\n\n"
-                "Choose folder containing workshop assets:" + harness.PROMPT, True),
-    "@maprule": (lambda arg: "NOTE:\nDRAV maps must be .tmx files.\n\n"
-                 "YOU WILL CHOOSE THE FILE NOW.  \n", False),
-    "@mappick": (lambda arg: "Choose workshop asset: (*.tmx)\nFolder: {game}\nWanted: the "
-                 "Map file to upload\n  (no matching file in this folder)\n" + PICK, True),
+    "@banner": harness.BANNER + "\n",
+    "@done": harness.COMPLETED[1:],
+    "@menu": harness.menu("{path}")[1:],
+    "@types": harness.TYPE_MENU[1:],
+    "/>": "/>",
+    "@folder": "The workshop path is the directory where your \nworkshop items are "
+               "(typically your DRAV install dir).\n\nYOU WILL CHOOSE ONE NOW.\n\n\n"
+               "Choose folder containing workshop assets:" + harness.PROMPT,
+    "@maprule": "NOTE:\nDRAV maps must be .tmx files.\n\nYOU WILL CHOOSE THE FILE NOW.  \n",
+    "@mappick": "Choose workshop asset: (*.tmx)\nFolder: {game}\nWanted: the Map file to "
+                "upload\n  (no matching file in this folder)\nType a number, a path in this "
+                "folder or a full path; an empty line cancels." + harness.PROMPT,
 }
 MARK = re.compile(r"(@[a-z]+|/>)(?:\(([^)]*)\))?(.*)$")
 
@@ -109,33 +106,28 @@ def parse_dialogue(lines, path):
     while lines and lines[-1][1] == "":
         lines.pop()
     for line_no, line in lines:
-        where = "%s:%d" % (path, line_no)
-        match = MARK.match(line)
-        if line.startswith("@unread "):
-            if ended:
-                raise ScenarioError("%s: an answer after the input ended" % where)
+        where, match = "%s:%d" % (path, line_no), MARK.match(line)
+        name, arg, rest = match.groups() if match else (None, None, "")
+        text = MARKS[name].replace("{path}", arg or "{game}") if name in MARKS else ""
+        if line.startswith("@unread ") and not ended:
             answers.append(decode_escapes(line[len("@unread "):]) + "\n")
             unread = True
-        elif not match or match.group(1) not in MARKS:
+        elif name not in MARKS:
             output.append(line + "\n")
-        elif not MARKS[match.group(1)][1]:
-            if match.group(3):
-                raise ScenarioError("%s: text after %s" % (where, match.group(1)))
-            output.append(MARKS[match.group(1)][0](match.group(2)))
+        elif not text.endswith("/>") and not rest:
+            output.append(text)
+        elif ended and rest != " " + EOF or unread or not text.endswith("/>") or \
+                rest and not rest.startswith(" "):
+            raise ScenarioError("%s: an answer after the input ended or where none is "
+                                "read, or without a blank before it" % where)
+        elif rest.endswith(EOF):
+            answers.append(decode_escapes(rest[1:-len(EOF)]))
+            output.append(text + "\n")
+            ended = True
         else:
-            name, arg, rest = match.groups()
-            if ended and rest != " " + EOF or unread or rest and not rest.startswith(" "):
-                raise ScenarioError("%s: a prompt after the input ended or @unread, or "
-                                    "without a blank before its answer" % where)
-            answer, line_break = rest[1:], "\n"
-            if answer.endswith(EOF):
-                answer, ended = answer[:-len(EOF)], True
-                answers.append(decode_escapes(answer))
-            else:
-                if answer.endswith(" \\"):
-                    answer, line_break = answer[:-2], ""
-                answers.append(decode_escapes(answer) + "\n")
-            output.append(MARKS[name][0](arg) + line_break)
+            joined = rest.endswith(" \\")
+            answers.append(decode_escapes(rest[1:len(rest) - 2 * joined]) + "\n")
+            output.append(text + "\n" * (not joined))
     return "".join(output), "".join(answers)
 
 
@@ -164,32 +156,20 @@ def parse_scenario(path):
     return parse_steps(setup, path), dialogues, parse_steps(after, path)
 
 
-PATH_TOKEN = re.compile(r"\.?([A-Za-z_][A-Za-z0-9_-]*)|\[(\*|\d+)\]")
-
-
-def json_select(document, path):
-    """Follows a path like content[0].name; [*] maps over a list."""
-    values, mapped, pos = [document], False, 0
-    while pos < len(path):
-        match = PATH_TOKEN.match(path, pos)
-        if not match:
-            raise ScenarioError("bad JSON path %r" % path)
-        pos, (key, index) = match.end(), match.groups()
-        following = []
-        for value in values:
-            if key is not None and isinstance(value, dict) and key in value:
-                following.append(value[key])
-            elif index == "*" and isinstance(value, list):
-                following.extend(value)
-                mapped = True
-            elif index not in (None, "*") and isinstance(value, list) \
-                    and int(index) < len(value):
-                following.append(value[int(index)])
-            else:
-                raise CheckFailed("no %s in %s" % (key or "[%s]" % index,
-                                                   json.dumps(value)[:300]))
-        values = following
-    return values if mapped else values[0]
+def json_select(value, path):
+    """Follows a path like content[0].name; [*] maps the rest over a list."""
+    match = re.match(r"\.?([A-Za-z_][A-Za-z0-9_-]*)|\[(\*|\d+)\]", path)
+    if not path:
+        return value
+    if not match:
+        raise ScenarioError("bad JSON path %r" % path)
+    key, index = match.groups()
+    try:
+        if index == "*":
+            return [json_select(item, path[match.end():]) for item in value]
+        return json_select(value[key] if key else value[int(index)], path[match.end():])
+    except (KeyError, IndexError, TypeError):
+        raise CheckFailed("no %s in %s" % (path, json.dumps(value)[:300]))
 
 
 def json_check(document, check, expand):
