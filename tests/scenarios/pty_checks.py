@@ -56,7 +56,7 @@ class Terminal:
             if match or self.closed or time.monotonic() > deadline:
                 self.at = match.end() if match else self.at
                 return match
-            if select.select([self.master], [], [], deadline - time.monotonic())[0]:
+            if select.select([self.master], [], [], max(0, deadline - time.monotonic()))[0]:
                 try:
                     chunk = os.read(self.master, 65536)
                 except OSError:  # EIO: the slave side is closed
@@ -64,23 +64,26 @@ class Terminal:
                 self.closed = not chunk
                 self.text += chunk.decode("utf-8", "replace").replace("\r\n", "\n")
 
-    def type(self, text):
+    def answer(self, pattern, text, what=None):
+        """Types `text` once `pattern` shows (None: at once)."""
+        if pattern is not None:
+            check(self.wait_for(pattern) is not None, what, self)
         os.write(self.master, text.encode())
 
-    def answer(self, pattern, text, what):
-        check(self.wait_for(pattern) is not None, what, self)
-        self.type(text)
-
-    def finish(self, seconds=10):
-        """The exit status (None: killed); `after`: the terminal's modes."""
+    def finish(self, seconds=10, hang_up=False):
+        """The exit status (None: killed); `after`: the terminal's modes.
+        `hang_up`: the terminal is closed first."""
+        if hang_up:
+            os.close(self.master)
         try:
             return self.process.wait(seconds)
         except subprocess.TimeoutExpired:
             os.killpg(self.process.pid, signal.SIGKILL)
             self.process.wait()
         finally:
-            self.after = termios.tcgetattr(self.master)
-            os.close(self.master)
+            if not hang_up:
+                self.after = termios.tcgetattr(self.master)
+                os.close(self.master)
 
 
 def check(condition, what, terminal):
@@ -105,23 +108,23 @@ def session(box):
     check(terminal.wait_for(re.escape(harness.MENU_END) + GREY + r"\n/>" + GREEN)
           and re.match(coloured(harness.BANNER, (CYAN, "https:"), (GREEN, "Steam"),
                                 (GREY, "\n\n")), terminal.text)
-          and re.search(coloured(harness.menu(box.game)[:-len(harness.MENU_END + harness.PROMPT)],
-                                 (GREY, "\n\nUsing"), (GREEN, "\n\nCHOOSE"),
-                                 (CYAN, "\n1) ")), terminal.text),
+          and re.search(coloured(harness.menu(box.game).partition("\nx)")[0], (GREY, "\n\n"),
+                                 (GREEN, "\n\nCHOOSE"), (CYAN, "\n1) ")), terminal.text),
           "the banner, the path, the heading and the list in their colours, the "
           "prompt grey, the typing green", terminal)
     # A block pasted at the menu: its first line answers, the rest is dropped.
-    terminal.type("?\nx\n")
+    terminal.answer(None, "?\nx\n")
     check(terminal.wait_for(RED + re.escape("\nI didn't understand your command.\n")),
           "an invalid key is answered in red", terminal)
     terminal.answer(MENU, "", "the menu comes again")
     check(terminal.wait_for("has completed", 1.5) is None and terminal.process.poll() is
           None, "the pasted \"x\" was dropped: the tool still waits", terminal)
-    terminal.type("x\n")
+    terminal.answer(None, "x\n")
     check(terminal.wait_for(GREEN + re.escape(harness.COMPLETED)),
           "the completion message in green", terminal)
     time.sleep(0.3)
-    terminal.answer(PAUSE, "k", "the pause holds the console and asks for a key")
+    check(terminal.process.poll() is None, "the pause holds the console", terminal)
+    terminal.answer(PAUSE, "k", "the pause asks for a key")
     check(terminal.wait_for(r"\n", 5), "a key ends the pause", terminal)
     check(terminal.finish() == 0 and terminal.modes == terminal.after,
           "exit status 0, the terminal's modes as before (line mode, echo)", terminal)
@@ -140,7 +143,7 @@ def colour_ends(box):
         if isinstance(how, int):
             os.kill(terminal.process.pid, how)
         else:
-            terminal.type("x\n")
+            terminal.answer(None, "x\n")
             terminal.answer(PAUSE, "k", "the pause")
         terminal.wait_for(r"(?!)", 3)  # everything up to the end of output
         codes = re.findall(SGR, terminal.text)
@@ -159,7 +162,7 @@ def input_ends(box):
     terminal.answer(MENU, "\x04", "the menu")
     terminal.wait_for(r"(?!)", 2)  # what a spinning menu would add
     menus = terminal.text.count("CHOOSE ACTION")
-    terminal.type("x\n")
+    terminal.answer(None, "x\n")
     terminal.answer(PAUSE, "k", "the pause")
     check(terminal.finish() == 0 and menus == 2, "Ctrl-D: the menu again once (%d times), "
           "then x ends the tool" % menus, terminal)
@@ -168,13 +171,7 @@ def input_ends(box):
                                        box.programs.tool])
         terminal.answer(MENU, typed, "the menu")
         started = time.monotonic()
-        os.close(terminal.master)
-        try:
-            status = terminal.process.wait(10)
-        except subprocess.TimeoutExpired:
-            terminal.process.kill()
-            terminal.process.wait()
-            status = None
+        status = terminal.finish(hang_up=True)
         check(status == 0, "hang-up %s: the tool ends (status %s after %.1f s)" % (
             "after an answer" if typed else "during a read", status,
             time.monotonic() - started), terminal)
