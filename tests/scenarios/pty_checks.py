@@ -232,7 +232,7 @@ def progress(box):
           "160 columns: the long progress forms", terminal)
     # An upload line that wraps and ends at column 72 of 80: room for
     # "(42%)", not for "(uploading 500 of 500 bytes)".
-    folder = os.path.join(box.game, "g" * (232 - len("Uploading '%s/g/bots_pty.txt'... "
+    folder = os.path.join(box.game, "g" * (232 - len("Uploading '%s//bots_pty.txt'... "
                                                      % box.game)))
     os.mkdir(folder)
     terminal.resize(80)
