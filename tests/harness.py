@@ -50,6 +50,9 @@ class Programs:
         self.wrapper = shlex.split(wrapper)
         self.windows = self.tool.lower().endswith(".exe")
 
+    def command(self, program, args=()):
+        return self.wrapper + [program] + list(args)
+
 
 class Run:
     """The outcome of one run: exit code (None: killed), output bytes."""
@@ -127,7 +130,7 @@ class Sandbox:
         leaves behind (Wine's server) may hold them open long after."""
         out_file, err_file = tempfile.TemporaryFile(), tempfile.TemporaryFile()
         process = subprocess.Popen(
-            self.programs.wrapper + [program or self.programs.tool] + list(args),
+            self.programs.command(program or self.programs.tool, args),
             stdin=subprocess.PIPE, stdout=out_file, stderr=err_file, cwd=self.cwd,
             env=self.env, start_new_session=True, preexec_fn=preexec_fn)
         feeder = threading.Thread(target=feed, args=(process.stdin, stdin))
