@@ -1,10 +1,7 @@
 #!/usr/bin/env python3
-"""Runs the scenario files (*.scn) under this folder against the real tool.
-
-Each scenario gets a fresh sandbox, types its answers into the tool's
-standard input and compares the tool's whole output with the dialogue.
-README.md beside this file gives the format. Standard library only.
-"""
+"""Runs the scenario files (*.scn) under this folder against the real tool:
+in a fresh sandbox each, their answers typed, the tool's whole output
+compared with the dialogue. README.md gives the format."""
 
 import argparse
 import concurrent.futures
@@ -270,11 +267,11 @@ class Scenario:
         elif verb == "readonly":  # no write permission for anyone: read-only to Windows too
             for path in host:
                 os.chmod(path, os.stat(path).st_mode & ~0o222)
-        elif verb == "env":
-            name, _, value = step.words[1].partition("=")
-            self.box.env[name] = self.expand(value)
-        elif verb == "unset":
-            self.box.env.pop(host[0], None)
+        elif verb == "env":  # NAME=VALUE, or NAME alone: unset
+            name, is_set, value = step.words[1].partition("=")
+            self.box.env.pop(name, None)
+            if is_set:
+                self.box.env[name] = self.expand(value)
         else:
             raise ScenarioError("line %d: unknown setup step %r" % (step.line_no, verb))
 
