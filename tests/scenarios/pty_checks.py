@@ -248,9 +248,11 @@ def progress(box):
           "29 columns: the short spinner, erased before the result", terminal)
     terminal.answer(MENU, "x\n", "the menu")
     terminal.answer(PAUSE, "k", "the pause")
-    shown = json.loads(box.localsteam("list", box.store))
-    check(terminal.finish() == 0 and len(shown) == 3, "exit status 0, two items uploaded",
-          terminal)
+    mine = [item["id"] for item in json.loads(box.localsteam("list", box.store))
+            if item["owner"] != 7]
+    content = [json.loads(box.localsteam("show", box.store, str(id)))["content"] for id in mine]
+    check(terminal.finish() == 0 and content == [[{"name": "bots_pty.txt", "size": 500}]] * 2,
+          "exit status 0, both items hold the uploaded file", terminal)
 
 
 def write_bots(folder):
