@@ -6,10 +6,10 @@ exits 2."""
 
 import argparse
 import os
-import shlex
-import subprocess
 import sys
-import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import harness  # noqa: E402
 
 USAGE = "\nusage: drav-workshop"
 CASES = [  # arguments, exit status, how standard output and standard error start
@@ -24,28 +24,24 @@ CASES = [  # arguments, exit status, how standard output and standard error star
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--tool", required=True)
-    parser.add_argument("--localsteam")  # accepted like the other checks
+    parser.add_argument("--localsteam", default="")  # accepted like the other checks
     parser.add_argument("--wrapper", default="")
     args = parser.parse_args()
-    env = dict(os.environ)
-    env.pop("DRAV_LOCAL_STEAM", None)
     failed = 0
-    with tempfile.TemporaryDirectory(prefix="drav-cli-") as cwd:
+    with harness.Sandbox(harness.Programs(args.tool, args.localsteam, args.wrapper),
+                         store_args=None, prefix="drav-cli-") as box:
+        del box.env["DRAV_LOCAL_STEAM"]
         for words, status, out_start, err_start in CASES:
-            run = subprocess.run(shlex.split(args.wrapper) + [os.path.abspath(args.tool)]
-                                 + words, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
-                                 capture_output=True, timeout=20)
-            out, err = (stream.decode("utf-8", "replace").replace("\r\n", "\n")
-                        for stream in (run.stdout, run.stderr))
-            good = (run.returncode == status and os.listdir(cwd) == [] and
+            run = box.run(b"", args=words)
+            out, err = run.text(), run.err.decode("utf-8", "replace").replace("\r\n", "\n")
+            good = (run.code == status and os.listdir(box.cwd) == [] and
                     "Steam API could not be initialized" not in out and
                     all(text.startswith(start) and bool(text) == bool(start)
                         for text, start in ((out, out_start), (err, err_start))))
             failed += not good
             print("%s %s" % ("ok     " if good else "FAILED:", " ".join(words)))
             if not good:
-                print("  exit %s\n  stdout %r\n  stderr %r" % (run.returncode, out[:300],
-                                                              err[:300]))
+                print("  exit %s\n  stdout %r\n  stderr %r" % (run.code, out[:300], err[:300]))
     print("%d failed" % failed)
     return 1 if failed else 0
 
