@@ -40,19 +40,14 @@ class HarnessError(Exception):
     """A set-up step that failed: the test can't say anything."""
 
 
-def to_windows(host_path):
-    """Wine maps drive Z: to the root of the host's file system."""
-    return "Z:" + host_path.replace("/", "\\")
-
-
 class Programs:
-    """The tool and the control tool, with the wrapper that runs both
-    (e.g. wine for the Windows build)."""
+    """The tool and the control tool, and the wrapper that runs both (e.g.
+    wine for the Windows build)."""
 
     def __init__(self, tool, localsteam, wrapper=""):
         self.tool = os.path.abspath(tool)
         self.localsteam = os.path.abspath(localsteam)
-        self.wrapper = shlex.split(wrapper) if wrapper else []
+        self.wrapper = shlex.split(wrapper)
         self.windows = self.tool.lower().endswith(".exe")
 
     def command(self, program, args=()):
@@ -63,10 +58,7 @@ class Run:
     """The outcome of one run: exit code (None: killed), output bytes."""
 
     def __init__(self, code, out, err, elapsed):
-        self.code = code
-        self.out = out
-        self.err = err
-        self.elapsed = elapsed
+        self.code, self.out, self.err, self.elapsed = code, out, err, elapsed
 
     def text(self):
         return self.out.decode("utf-8", "replace")
@@ -78,30 +70,26 @@ class Run:
 
 class Sandbox:
     """A folder `root` holding `cwd` (the tool's current folder), `game`
-    (an empty game folder), `store` (a store made by `drav-localsteam init`
-    with `store_args`; None: no store) and `bin` with fake openers on the
-    PATH. A temporary root is removed by `close` unless `keep`. The
-    environment names the store and has no desktop, so the pickers read
-    typed paths and nothing opens on the machine running the tests."""
+    (an empty game folder), `store` (made by `drav-localsteam init` with
+    `store_args`; None: no store) and `bin` with fake openers on the PATH;
+    `path_file`: `cwd` names `game` as the workshop path. A temporary root
+    is removed at the end unless `keep`. The environment names the store
+    and has no desktop: the pickers read typed paths, nothing opens."""
 
     def __init__(self, programs, root=None, store_args=(), path_file=False, keep=False,
                  prefix="drav-"):
-        self.programs = programs
-        self.temporary = root is None
-        self.keep = keep
+        self.programs, self.keep, self.temporary = programs, keep, root is None
         self.root = os.path.realpath(root or tempfile.mkdtemp(prefix=prefix))
         self.cwd, self.game, self.store, self.bin = (
             os.path.join(self.root, name) for name in ("cwd", "game", "store", "bin"))
         for folder in (self.cwd, self.game, self.bin):
             os.makedirs(folder, exist_ok=True)
         make_fake_openers(self.bin, os.path.join(self.root, "opened.log"))
-        self.env = dict(os.environ)
-        for name in ("DISPLAY", "WAYLAND_DISPLAY", "DRAV_LOCAL_STEAM"):
+        self.env = dict(os.environ, PATH=self.bin + os.pathsep + os.environ.get("PATH", ""),
+                        DRAV_LOCAL_STEAM=self.seen(self.store),
+                        WINEDEBUG=os.environ.get("WINEDEBUG", "-all"))
+        for name in ("DISPLAY", "WAYLAND_DISPLAY"):
             self.env.pop(name, None)
-        self.env["PATH"] = self.bin + os.pathsep + self.env.get("PATH", "")
-        self.env["DRAV_LOCAL_STEAM"] = self.seen(self.store)
-        if programs.windows:
-            self.env.setdefault("WINEDEBUG", "-all")
         if store_args is not None:
             self.localsteam("init", self.seen(self.store), *store_args)
         if path_file:
@@ -111,42 +99,26 @@ class Sandbox:
         return self
 
     def __exit__(self, *exc):
-        self.close()
-
-    def close(self):
-        if not self.temporary:
-            return
-        if self.keep:
+        if self.temporary and self.keep:
             print("kept: %s" % self.root)
-        else:
+        elif self.temporary:
             shutil.rmtree(self.root, ignore_errors=True)
 
     def seen(self, host_path):
-        """A host path as the programs see it."""
-        return to_windows(host_path) if self.programs.windows else host_path
+        """A host path as the programs see it: Wine maps Z: to the root."""
+        return "Z:" + host_path.replace("/", "\\") if self.programs.windows else host_path
 
     def set_workshop_path(self, path):
         with open(os.path.join(self.cwd, "workshopPath.txt"), "wb") as handle:
             handle.write(os.fsencode(self.seen(path)))
 
     def localsteam(self, *words):
-        """Runs the control tool; its output, stripped. The output goes to
-        files, as in `start`, but the call is leaner: stores of many items
-        are made by one call per item."""
-        command = self.programs.command(self.programs.localsteam, words)
-        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            try:
-                code = subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out,
-                                      stderr=err, cwd=self.cwd, env=self.env,
-                                      timeout=60).returncode
-            except subprocess.TimeoutExpired:
-                code = "killed after 60 s"
-            out.seek(0)
-            err.seek(0)
-            if code != 0:
-                raise HarnessError("drav-localsteam %s exited %s: %s" % (
-                    " ".join(words), code, err.read().decode("utf-8", "replace").strip()))
-            return out.read().decode("utf-8", "replace").strip()
+        """Runs the control tool; its output, stripped."""
+        run = self.run(b"", 60, program=self.programs.localsteam, args=words)
+        if run.code != 0:
+            raise HarnessError("drav-localsteam %s exited %s: %s" % (
+                " ".join(words), run.code, run.err.decode("utf-8", "replace").strip()))
+        return run.text().strip()
 
     def publish(self, title, path, *extra):
         return self.localsteam("publish", self.seen(self.store), "--title", title,
@@ -180,9 +152,8 @@ class Sandbox:
             out_file.seek(0)
             err_file.seek(0)
             out, err = out_file.read(), err_file.read()
-        if self.programs.windows:
-            out = out.replace(b"\r\n", b"\n")
-        return Run(code, out, err, elapsed)
+        return Run(code, out.replace(b"\r\n", b"\n") if self.programs.windows else out,
+                   err, elapsed)
 
     def run(self, stdin, timeout=20.0, preexec_fn=None, program=None, args=()):
         return self.finish(self.start(stdin, preexec_fn, program, args), timeout)
@@ -197,14 +168,11 @@ def answers(*lines):
 def feed(pipe, data):
     """Writes the scripted input and closes it, so that the input ends; a
     program that leaves without reading it all is no fault of the writer."""
-    try:
-        pipe.write(data)
-    except BrokenPipeError:
-        pass
-    try:
-        pipe.close()
-    except BrokenPipeError:
-        pass
+    for step in (lambda: pipe.write(data), pipe.close):
+        try:
+            step()
+        except BrokenPipeError:
+            pass
 
 
 def kill_group(process):
@@ -226,8 +194,7 @@ def make_fake_openers(bin_folder, log):
         os.chmod(path, 0o755)
 
 
-# The lock file that the tool keeps in every workshop path it uses; the
-# lock tests look for it themselves.
+# The lock file that the tool keeps in every workshop path it uses.
 WORKSHOP_LOCK = ".drav-workshop.lock"
 
 
