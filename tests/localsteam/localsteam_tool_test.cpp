@@ -7,12 +7,12 @@
 #include <unistd.h>
 #endif
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "files/paths.h"
 #include "localsteam/local_store.h"
@@ -113,18 +113,14 @@ TEST_F(LocalSteamToolTest, BadInputExitsTwoWithOneLine) {
   }
 }
 
-TEST_F(LocalSteamToolTest, HelpGoesToStandardOutputOnlyWhenAskedFor) {
-  const struct {
-    std::vector<std::string> words;
-    int status;
-  } cases[] = {{{"help"}, 0}, {{"--help"}, 0}, {{}, 2}, {{"list"}, 2}, {{"set", "--help"}, 0}};
-  for (const auto& c : cases) {
-    cRun result = runWords(c.words);
-    EXPECT_EQ(c.status, result.status) << result.err;
-    const std::string& text = c.status == 0 ? result.out : result.err;
-    EXPECT_EQ("", c.status == 0 ? result.err : result.out);
-    EXPECT_NE(std::string::npos, text.find("  set STORE latency MS\n      delays"));
-    EXPECT_EQ(c.words.size() != 2, text.find("\n  fault STORE") != std::string::npos);
+TEST_F(LocalSteamToolTest, UsageGoesToStandardOutputOnlyWhenAskedFor) {
+  const std::vector<std::string> cases[] = {{"help"}, {"--help"}, {"set", "--help"}, {}, {"list"}};
+  for (const auto& words : cases) {
+    cRun result = runWords(words);
+    bool asked = !words.empty() && words.back().find("help") != std::string::npos;
+    EXPECT_EQ(asked ? 0 : 2, result.status) << result.err;
+    EXPECT_NE(std::string::npos, (asked ? result.out : result.err).find("  set STORE latency MS"));
+    EXPECT_EQ("", asked ? result.err : result.out);
   }
   EXPECT_NE(std::string::npos, runWords({"frob", "--help"}).err.find("unknown verb frob"));
 }
