@@ -173,6 +173,21 @@ TEST_F(LocalSteamTest, AnswerGoesOnlyToTheBindingOfItsCall) {
             PublishedFileId_t(catchers[1].heard.at(0).record.m_nPublishedFileId));
 }
 
+// The tool reads every page alike, so only here would another page size show.
+TEST_F(LocalSteamTest, QueryPagesHoldFiftyItems) {
+  for (int i = 0; i < 51; ++i)
+    publish(kAccount, "item");
+  start();
+  for (uint32_t page = 1; page <= 2; ++page) {
+    UGCQueryHandle_t handle = ugc_->CreateQueryUserUGCRequest(
+        kAccount, k_EUserUGCList_Published, k_EUGCMatchingUGCType_Items_ReadyToUse,
+        k_EUserUGCListSortOrder_CreationOrderDesc, 0, toolAppId(), page);
+    auto completed = await<SteamUGCQueryCompleted_t>(ugc_->SendQueryUGCRequest(handle));
+    EXPECT_EQ(page == 1 ? 50u : 1u, uint32_t(completed.record.m_unNumResultsReturned));
+    EXPECT_EQ(51u, uint32_t(completed.record.m_unTotalMatchingResults));
+  }
+}
+
 TEST_F(LocalSteamTest, FailedSubmissionsAndDeletionsLeaveTheItemAsItWas) {
   PublishedFileId_t mine = publish(kAccount, "mine");
   PublishedFileId_t theirs = publish(kAccount + 1, "theirs");

@@ -33,7 +33,7 @@ class LocalSteamToolTest : public ::testing::Test {
   /// every write of a store file fails; the output then goes through pipes.
   cRun runWords(const std::vector<std::string>& words, const std::string& tag = "run",
                 bool room = true) {
-    std::string command = quote(joinPath(getToolFolder(), DRAV_LOCALSTEAM_NAME));
+    std::string command = joinPath(getToolFolder(), DRAV_LOCALSTEAM_NAME);
     for (const std::string& word : words)
       command += " " + quote(word);
     std::string out = temp_.file(tag + ".out"), err = temp_.file(tag + ".err");
