@@ -101,11 +101,10 @@ TEST_F(LocalSteamToolTest, BadInputExitsTwoWithOneLine) {
       {"publish", file("a.txt", "a")},
       {"break"},
   };
-  for (std::vector<std::string> c : cases) {
-    SCOPED_TRACE(c[0] + " " + (c.size() > 1 ? c[1] : ""));
-    std::string verb = c[0];
-    c.erase(c.begin());
-    cRun result = run(verb, c);
+  for (std::vector<std::string> words : cases) {
+    SCOPED_TRACE(words[0] + " " + (words.size() > 1 ? words[1] : ""));
+    words.insert(words.begin() + 1, store_.folder());
+    cRun result = runWords(words);
     EXPECT_EQ(2, result.status);
     EXPECT_EQ("", result.out);
     ASSERT_FALSE(result.err.empty());
