@@ -277,15 +277,20 @@ TEST_F(LocalSteamTest, UpdateProgressReportsTheStagesOfTheSubmission) {
 TEST_F(LocalSteamTest, DownloadReplacesTheCacheAndTellsEveryListener) {
   PublishedFileId_t id = publish(kAccount + 1, "level one");
   PublishedFileId_t first = publish(kAccount + 1, "first");
-  ASSERT_TRUE(store_.subscribe({first, id}));
+  cStoreItem otherApp;  // left out: Steam gives only the game's own subscriptions
+  otherApp.id = 7;
+  otherApp.app = toolAppId() + 1;
+  ASSERT_TRUE(store_.writeItem(otherApp) && store_.subscribe({first, otherApp.id, id}));
   change([](cStoreSettings* settings) {
     settings->noise = true;
     settings->faults["download"] = {cStoreFault::kIoFail, 0, 1};
   });
   start();
-  PublishedFileId_t ids[2] = {};
+  PublishedFileId_t ids[3] = {};
   EXPECT_EQ(1u, ugc_->GetSubscribedItems(ids, 1));
-  EXPECT_EQ(first, ids[0]);
+  ASSERT_EQ(2u, ugc_->GetSubscribedItems(ids, 3));
+  EXPECT_EQ(std::vector<PublishedFileId_t>({first, id}),
+            std::vector<PublishedFileId_t>(ids, ids + 2));
   // A faulted download leaves the cache alone; a failed broadcast says so.
   cHeard<DownloadItemResult_t> failed = download(id);
   EXPECT_TRUE(failed.ioFailure);
