@@ -15,16 +15,12 @@ TEST(CommandLineTest, AnswersOptionsAndRefusesTheRest) {
     std::string has;  // and nothing on the other stream
   } cases[] = {
       {{"--help"}, 0, "usage: drav-workshop [-h | --help | --version]\n"},
-      {{"-h"}, 0, "NO_COLOR"},
-      {{"--help"}, 0, "workshopPath.txt"},
       {{"--version"}, 0,
        "drav-workshop 1.2\nSteam app id: " + std::to_string(toolAppId()) +
            "\nSteam back end: the "},
       {{"--bogus"}, 2, "unknown or misplaced argument \"--bogus\"\nusage:"},
-      {{"-H"}, 2, "usage: drav-workshop"},
       {{"--help", "extra"}, 2, "argument \"--help\""},
       {{"list", "extra"}, 2, "list: wrong number of arguments\nusage: drav-workshop list"},
-      {{"list", "--frob"}, 2, "list: unknown option \"--frob\"\nusage: drav-workshop list"},
       {{"list", "--path"}, 2, "list: option --path needs a value\n"},
       {{"\x1b[31m"}, 2, "argument \"?[31m\""},
   };

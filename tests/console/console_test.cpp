@@ -38,11 +38,6 @@ TEST(ConsoleTest, ColourChangeFlushesOnlyATerminal) {
   }
 }
 
-TEST(ConsoleTest, PrintableTextTurnsControlCharactersIntoQuestionMarks) {
-  EXPECT_EQ("a?[31mb?c?d\xc3\xa9", printableText("a\x1b[31mb\nc\x7f" "d\xc3\xa9"));
-  EXPECT_EQ("?", printableText(std::string(1, '\0')));
-}
-
 // Each line as typed without its line break; a CR LF loses its one CR; the
 // last line arrives without a break.
 TEST(ConsoleTest, ReadLineGivesEachLineAsTyped) {
@@ -59,28 +54,6 @@ TEST(ConsoleTest, ReadLineGivesEachLineAsTyped) {
   EXPECT_TRUE(inputEnded());
   EXPECT_EQ("", readLine());
   EXPECT_TRUE(inputEnded());
-}
-
-// A script's end holds until more arrives; a terminal's end (Ctrl-D) holds
-// for one read only.
-TEST(ConsoleTest, InputEndsUntilMoreArrivesAndNeverOnATerminal) {
-  cConsoleCapture console;
-  EXPECT_EQ("", readLine());
-  EXPECT_TRUE(inputEnded());
-  console.script << "late\n";
-  EXPECT_EQ("late", readLine());
-  EXPECT_FALSE(inputEnded());
-  cTerminalOverride typedByAPerson(true, false);
-  EXPECT_EQ("", readLine());
-  EXPECT_FALSE(inputEnded());
-}
-
-TEST(ConsoleTest, PauseWithoutTerminalPrintsAndReadsNothing) {
-  cConsoleCapture console;
-  console.script << "next\n";
-  pauseConsole();
-  EXPECT_EQ("", console.take());
-  EXPECT_EQ("next", readLine());
 }
 
 }  // namespace
