@@ -112,20 +112,16 @@ class WorkshopTest : public ::testing::Test {
 
 TEST_F(WorkshopTest, ListGivesIdsAsStringsAndNoTitleRaw) {
   publish(9223372036854775809ULL, "Say \"hi\"\\\t\x01", "6", 1, 1700000000);
-  publish(5, "Plain", "", 3, 1700000100);
   publish(6, "Evil\x1b[2J\nname\x7f", "12", 2, 1600000000);
   EXPECT_EQ(
       "[\n"
-      " {\"id\": \"5\", \"title\": \"Plain\", \"kind\": 0, \"visibility\": \"unlisted\", "
-      "\"updated\": 1700000100},\n"
       " {\"id\": \"9223372036854775809\", \"title\": \"Say \\\"hi\\\"\\\\\\u0009\\u0001\", "
       "\"kind\": 6, \"visibility\": \"friends\", \"updated\": 1700000000},\n"
       " {\"id\": \"6\", \"title\": \"Evil\\u001b[2J\\u000aname\\u007f\", \"kind\": 0, "
       "\"visibility\": \"private\", \"updated\": 1600000000}\n"
       "]\n",
       list(true));
-  EXPECT_EQ("5\tUNKNOWN\tunlisted\tPlain\n"
-            "9223372036854775809\tBot Config\tfriends\tSay \"hi\"\\??\n"
+  EXPECT_EQ("9223372036854775809\tBot Config\tfriends\tSay \"hi\"\\??\n"
             "6\tUNKNOWN\tprivate\tEvil?[2J?name?\n",
             list(false));
 }
