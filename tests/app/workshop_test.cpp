@@ -1,7 +1,6 @@
 // The menu and the list command run in-process over the local workshop
 // service: a store of account 1001 and a game folder named by the path
 // file, in a scratch folder that is the current folder while the menu runs.
-#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -29,12 +28,10 @@ class cWatchedUgc : public cLocalUgc {
     return released;
   }
   uint32_t GetSubscribedItems(PublishedFileId_t* ids, uint32_t room) override {
-    std::vector<PublishedFileId_t> all(padding + room);
-    for (uint32_t i = 0; i < padding; ++i)
-      all[i] = 1000000 + i;
-    uint32_t count = padding + cLocalUgc::GetSubscribedItems(&all[padding], room);
-    std::copy(all.begin(), all.begin() + std::min(count, room), ids);
-    return std::min(count, room);
+    uint32_t count = 0;
+    for (; count < padding && count < room; ++count)
+      ids[count] = 1000000 + count;
+    return count + cLocalUgc::GetSubscribedItems(ids + count, room - count);
   }
 
   int releases = 0;

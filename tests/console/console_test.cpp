@@ -42,11 +42,10 @@ TEST(ConsoleTest, ColourChangeFlushesOnlyATerminal) {
 // last line arrives without a break.
 TEST(ConsoleTest, ReadLineGivesEachLineAsTyped) {
   cConsoleCapture console;
-  std::string longLine(1 << 20, 'x');
   std::string odd("a\0b\xff\xfe\xc3", 6);
-  console.script << " y \n\ny\r\n\r\na\rb\r\r\n" << longLine << "\n" << odd << "\ntab\there";
+  console.script << " y \n\ny\r\n\r\na\rb\r\r\n" << odd << "\ntab\there";
   for (const std::string& line : {std::string(" y "), std::string(), std::string("y"),
-                                  std::string(), std::string("a\rb\r"), longLine, odd}) {
+                                  std::string(), std::string("a\rb\r"), odd}) {
     EXPECT_EQ(line, readLine());
     EXPECT_FALSE(inputEnded());
   }
