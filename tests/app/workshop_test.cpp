@@ -2,7 +2,6 @@
 // service: a store of account 1001 and a game folder named by the path
 // file, in a scratch folder that is the current folder while the menu runs.
 #include <filesystem>
-#include <memory>
 
 #include <gtest/gtest.h>
 
