@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "commands/commands.h"
 #include "app/workshop.h"
+#include "commands/commands.h"
 #include "files/directory.h"
 #include "files/paths.h"
 #include "localsteam/local_steam.h"

@@ -208,10 +208,10 @@ def upload(box, terminal, path, at_once):
     terminal.answer(re.escape("cancels.") + PROMPT, path + "\n", "the picker")
     terminal.answer(re.escape("(y/n)") + PROMPT, "n\n", "the preview question")
     answered = time.monotonic()
-    line = terminal.wait_for(re.escape("\n\nUploading '%s'... " % path), LATENCY + 10)
+    line = terminal.wait_for(re.escape("\n\nUploading '%s'... " % path), LATENCY + 60)
     check(line and (time.monotonic() - answered < LATENCY / 2 or not at_once),
           "the upload line is on screen while the upload waits", terminal)
-    result = terminal.wait_for(r"(.*?)(?:%s)*\nUPLOAD SUCCESSFUL!\n" % SGR, LATENCY + 10)
+    result = terminal.wait_for(r"(.*?)(?:%s)*\nUPLOAD SUCCESSFUL!\n" % SGR, LATENCY + 60)
     check(result and "\n" not in result.group(1) and erased(result.group(1)),
           "the upload succeeds; its progress stays on its line, erased before the result",
           terminal)
@@ -242,7 +242,7 @@ def progress(box):
     # "Downloading..." and "(downloading |)" would fill the line exactly.
     terminal.resize(29)
     terminal.answer(MENU, "3\n", "the menu")
-    result = terminal.wait_for(r"Downloading\.\.\.(.*?)(?:%s)*SUCCESS!" % SGR, LATENCY + 10)
+    result = terminal.wait_for(r"Downloading\.\.\.(.*?)(?:%s)*SUCCESS!" % SGR, LATENCY + 60)
     spinner = re.sub(SGR, "", result.group(1)) if result else ""
     check(re.search(r"[|/\\-]", spinner) and "(" not in spinner and erased(spinner),
           "29 columns: the short spinner, erased before the result", terminal)
