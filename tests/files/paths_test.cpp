@@ -4,25 +4,6 @@
 
 namespace {
 
-TEST(PathsTokenize, SplitsIntoMaximalRunsOfNonDelimiters) {
-  const struct {
-    const char* text;
-    const char* delimiters;
-    std::vector<std::string> tokens;
-  } cases[] = {
-      {"a//b\\c", "/\\", {"a", "b", "c"}},
-      {"", "/\\", {}},
-      {"/\\//\\", "/\\", {}},
-      {"/lead", "/\\", {"lead"}},
-      {"trail\\", "/\\", {"trail"}},
-      {"x,y;;z,", ",;", {"x", "y", "z"}},
-      {"a/b", "", {"a/b"}},
-      {" spaced name /x", "/", {" spaced name ", "x"}},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(c.tokens, tokenize(c.text, c.delimiters)) << "text: " << c.text;
-}
-
 // Either separator counts on every platform; trailing ones end no name.
 TEST(PathsSplit, FileNameAndFolderOfEitherSeparator) {
   const struct {
