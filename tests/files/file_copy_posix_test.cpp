@@ -60,11 +60,9 @@ TEST(FileCopyPosix, ShortWritesAreContinuedToTheEnd) {
     content += std::to_string(i) + ",";
   writeFile(dir.file("source.bin"), content);
   gShortWrites = true;
-  bool copied = copyFile(dir.file("source.bin"), dir.file("copy.bin"));
-  bool written = writeFileAtomically(dir.file("written.bin"), content);
+  EXPECT_TRUE(copyFile(dir.file("source.bin"), dir.file("copy.bin")));
+  EXPECT_TRUE(writeFileAtomically(dir.file("written.bin"), content));
   gShortWrites = false;
-  EXPECT_TRUE(copied);
-  EXPECT_TRUE(written);
   EXPECT_EQ(content, readFile(dir.file("copy.bin")));
   EXPECT_EQ(content, readFile(dir.file("written.bin")));
 }
@@ -87,11 +85,9 @@ TEST(FileCopyPosix, TemporaryFileIsMadeBesideTheDestination) {
   writeFile(dir.file("source.txt"), "content");
   fs::path saved = fs::current_path();
   fs::current_path("/proc");
-  bool copied = copyFile(dir.file("source.txt"), dir.file("copy.txt"));
-  bool written = writeFileAtomically(dir.file("written.txt"), "text");
+  EXPECT_TRUE(copyFile(dir.file("source.txt"), dir.file("copy.txt")));
+  EXPECT_TRUE(writeFileAtomically(dir.file("written.txt"), "text"));
   fs::current_path(saved);
-  EXPECT_TRUE(copied);
-  EXPECT_TRUE(written);
   EXPECT_EQ("content", readFile(dir.file("copy.txt")));
   EXPECT_EQ("text", readFile(dir.file("written.txt")));
 }
