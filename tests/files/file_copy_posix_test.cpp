@@ -1,12 +1,10 @@
 // File operations where POSIX alone can stage the fault or the scene:
-// a write cut short by a file size limit or by the kernel, links, special
-// files, and a normal user's permissions.
+// writes cut short, a source that tells no size, a current folder where
+// nothing can be made, links, special files and a normal user's
+// permissions.
 #include <dlfcn.h>
 #include <errno.h>
 #include <pwd.h>
-#include <signal.h>
-#include <string.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,7 +13,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <iostream>
 
 #include "files/directory.h"
 #include "files/file_copy.h"
