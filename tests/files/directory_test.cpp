@@ -54,6 +54,11 @@ TEST(Directory, CreateFolderNeedsTheParentAndTakesWhatExists) {
   EXPECT_TRUE(createFolders(deep));
   EXPECT_TRUE(fs::is_directory(deep));
   EXPECT_TRUE(createFolders(deep)) << "an existing folder is no failure";
+  // Separators after the last name make no stray folder above it.
+  EXPECT_TRUE(createFolders(joinPath(dir.file("x"), "store") + "//"));
+  std::vector<std::string> made;
+  ASSERT_TRUE(listFolders(dir.file("x"), &made));
+  EXPECT_EQ(std::vector<std::string>{"store"}, made);
   EXPECT_FALSE(createFolders(joinPath(dir.file("plain.txt"), "sub")));
 }
 

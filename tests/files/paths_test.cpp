@@ -9,23 +9,22 @@ TEST(PathsSplit, FileNameAndFolderOfEitherSeparator) {
   const struct {
     const char* path;
     const char* name;
-    const char* folder;  // nullptr: not checked
+    const char* folder;
   } cases[] = {
       {"C:\\Games\\Tool\\tool.exe", "tool.exe", "C:\\Games\\Tool"},
       {"C:/games\\tool.exe", "tool.exe", "C:/games"},
       {"/opt/drav\\mixed/name.txt", "name.txt", "/opt/drav\\mixed"},
       {"mymap.tmx", "mymap.tmx", ""},
       {"/tool", "tool", ""},
-      {"C:\\maps\\levels\\\\", "levels", nullptr},
-      {"C:/maps/levels/", "levels", nullptr},
+      {"C:\\maps\\levels\\\\", "levels", "C:\\maps"},
+      {"C:/maps/levels/", "levels", "C:/maps"},
+      {"a//b", "b", "a/"},
       {"", "", ""},
       {"\\/\\", "", ""},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.name, getFileName(c.path)) << "path: " << c.path;
-    if (c.folder) {
-      EXPECT_EQ(c.folder, getFolderPath(c.path)) << "path: " << c.path;
-    }
+    EXPECT_EQ(c.folder, getFolderPath(c.path)) << "path: " << c.path;
   }
   std::string joined = joinPath("C:\\Games\\DRAV", "a b.txt");
   EXPECT_EQ("C:\\Games\\DRAV", getFolderPath(joined));
