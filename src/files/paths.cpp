@@ -21,13 +21,13 @@ std::string getFileName(const std::string& path) {
 }
 
 std::string getFolderPath(const std::string& path) {
-  std::vector<std::string> components = tokenize(path, kPathSeparators);
-  if (components.empty())
+  // Cut the last component with the separators after it and the one
+  // before it; a bare name has no folder.
+  std::string::size_type end = path.find_last_not_of(kPathSeparators);
+  if (end == std::string::npos)
     return std::string();
-  // Cut the last component and the one separator before it; a bare name
-  // has no folder.
-  std::string::size_type keep = path.size() - components.back().size();
-  return path.substr(0, keep == 0 ? 0 : keep - 1);
+  std::string::size_type cut = path.find_last_of(kPathSeparators, end);
+  return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
 std::string getToolFolder() {

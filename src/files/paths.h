@@ -13,7 +13,8 @@ std::vector<std::string> tokenize(const std::string& text,
 /// The last component of `path`; "" when it has none.
 std::string getFileName(const std::string& path);
 
-/// `path` without its last component and the separator in front of it.
+/// `path` without its last component, the separators after it and the one
+/// in front of it.
 std::string getFolderPath(const std::string& path);
 
 /// The folder of the running executable, without a trailing separator.

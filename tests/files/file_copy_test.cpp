@@ -1,11 +1,11 @@
 #include "files/file_copy.h"
 
+#include <string.h>
+
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
-#include "files/directory.h"
 #include "files/paths.h"
 #include "test_util.h"
 
@@ -13,49 +13,28 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string allByteValues() {
-  std::string bytes;
-  for (int value = 0; value < 256; ++value)
-    bytes += static_cast<char>(value);
-  return bytes;
-}
-
-// --- fileExists
-
-TEST(FileCopyFileExists, TrueOnlyForReadableFiles) {
-  ScopedTempDir dir;
-  writeFile(dir.file("present.txt"), "p");
-  writeFile(dir.file("empty.txt"), "");
-  EXPECT_TRUE(fileExists(dir.file("present.txt")));
-  EXPECT_TRUE(fileExists(dir.file("empty.txt")));
-  EXPECT_FALSE(fileExists(dir.file("missing.txt")));
-  EXPECT_FALSE(fileExists(dir.path()));
-  EXPECT_FALSE(fileExists(""));
-}
-
-// --- copyFile: content
-
 // Every byte arrives, whatever stood at the destination before, silently
 // and without a temporary file left behind.
-TEST(FileCopyContent, DestinationHoldsExactlyTheSource) {
-  std::string large;  // more than one buffer of the copy
-  for (int block = 0; block < 3 * 4096 + 7; ++block)
-    large += allByteValues().substr(block % 256) + std::to_string(block);
-  const std::string none = "(none)";
+TEST(FileCopy, DestinationHoldsExactlyTheSource) {
+  std::string allBytes, large;
+  for (int value = 0; value < 256; ++value)
+    allBytes += static_cast<char>(value);
+  for (int block = 0; block < 3 * 4096 + 7; ++block)  // more than one buffer
+    large += allBytes.substr(block % 256) + std::to_string(block);
   const struct {
-    std::string source, before;
+    std::string source;
+    const char* before;  // nullptr: no destination
   } cases[] = {
-      {std::string("a\r\nb\nc\rd\x1a" "e\0f", 12) + allByteValues() +
-           std::string("\x1a\0\r\n", 4), none},
-      {"short", std::string(100000, 'x')},
-      {"", none},
+      {std::string("a\r\nb\nc\rd\x1a" "e\0f", 12) + allBytes, nullptr},
+      {"short", "a much longer text that was there before"},
+      {"", nullptr},
       {"", "old content"},
-      {large, none},
+      {large, nullptr},
   };
   for (const auto& one : cases) {
     ScopedTempDir dir;
     writeFile(dir.file("source.bin"), one.source);
-    if (one.before != none)
+    if (one.before)
       writeFile(dir.file("copy.bin"), one.before);
     cConsoleCapture output;
     EXPECT_TRUE(copyFile(dir.file("source.bin"), dir.file("copy.bin")));
@@ -65,17 +44,14 @@ TEST(FileCopyContent, DestinationHoldsExactlyTheSource) {
   }
 }
 
-// --- copyFile: onto itself
-
-TEST(FileCopySameFile, CopyOntoItselfKeepsTheFile) {
+// Writing the destination would truncate the source it is.
+TEST(FileCopy, CopyOntoItselfUnderAnySpellingKeepsTheFile) {
   ScopedTempDir dir;
   writeFile(dir.file("asset.tmx"), "precious");
   fs::create_directory(dir.file("sub"));
-  std::string otherSpelling =
-      joinPath(joinPath(joinPath(dir.path(), "sub"), ".."), "asset.tmx");
-  std::string dotSpelling = joinPath(joinPath(dir.path(), "."), "asset.tmx");
   for (const std::string& destination :
-       {dir.file("asset.tmx"), otherSpelling, dotSpelling}) {
+       {dir.file("asset.tmx"), joinPath(joinPath(dir.file("sub"), ".."), "asset.tmx"),
+        joinPath(joinPath(dir.path(), "."), "asset.tmx")}) {
     cConsoleCapture output;
     EXPECT_TRUE(copyFile(dir.file("asset.tmx"), destination)) << destination;
     EXPECT_EQ("", output.take());
@@ -84,61 +60,39 @@ TEST(FileCopySameFile, CopyOntoItselfKeepsTheFile) {
   EXPECT_EQ((std::vector<std::string>{"asset.tmx"}), sortedFiles(dir.path()));
 }
 
-// --- copyFile: failures
-
-// The copy's own message, then the system's reason on the same line.
-void expectFailureWithReason(const std::string& message, const std::string& text) {
-  ASSERT_EQ(0u, text.find(message + ": ")) << text;
-  EXPECT_GT(text.size(), message.size() + 3) << text;
-  EXPECT_EQ(text.size() - 1, text.find('\n', message.size())) << text;
-}
-
-TEST(FileCopyFailure, MissingSourceFailsSilentlyAndCreatesNothing) {
-  ScopedTempDir dir;
-  cConsoleCapture output;
-  EXPECT_FALSE(copyFile(dir.file("missing.txt"), dir.file("copy.txt")));
-  EXPECT_FALSE(copyFile(dir.path(), dir.file("copy.txt")));
-  EXPECT_EQ("", output.take());
-  EXPECT_FALSE(fs::exists(dir.file("copy.txt")));
-}
-
-TEST(FileCopyFailure, MissingDestinationFolderReportsTheFileName) {
-  ScopedTempDir dir;
-  writeFile(dir.file("source.txt"), "s");
-  cConsoleCapture output;
-  EXPECT_FALSE(copyFile(dir.file("source.txt"),
-                        joinPath(dir.file("missing"), "copy.txt")));
-  expectFailureWithReason("\nFailed to write to copy.txt", output.take());
-  EXPECT_EQ((std::vector<std::string>{"source.txt"}), sortedFiles(dir.path()));
-  EXPECT_FALSE(fs::exists(dir.file("missing")));
-}
-
-TEST(FileCopyFailure, ReadOnlyDestinationIsKeptAsItWas) {
-  ScopedTempDir dir;
-  writeFile(dir.file("source.txt"), "new content");
-  writeFile(dir.file("locked.txt"), "old content");
-  fs::permissions(dir.file("locked.txt"),
-                  fs::perms::owner_write | fs::perms::group_write |
-                      fs::perms::others_write,
-                  fs::perm_options::remove);
-  cConsoleCapture output;
-  EXPECT_FALSE(copyFile(dir.file("source.txt"), dir.file("locked.txt")));
-  EXPECT_EQ("\nFailed to write to locked.txt\n", output.take());
-  EXPECT_EQ("old content", readFile(dir.file("locked.txt")));
-  EXPECT_EQ((std::vector<std::string>{"locked.txt", "source.txt"}),
-            sortedFiles(dir.path()));
-}
-
-TEST(FileCopyFailure, FolderAsDestinationIsKeptAsItWas) {
-  ScopedTempDir dir;
-  writeFile(dir.file("source.txt"), "s");
-  fs::create_directory(dir.file("taken"));
-  writeFile(joinPath(dir.file("taken"), "inside.txt"), "i");
-  cConsoleCapture output;
-  EXPECT_FALSE(copyFile(dir.file("source.txt"), dir.file("taken")));
-  expectFailureWithReason("\nFailed to write to taken", output.take());
-  EXPECT_EQ("i", readFile(joinPath(dir.file("taken"), "inside.txt")));
-  EXPECT_EQ((std::vector<std::string>{"source.txt"}), sortedFiles(dir.path()));
+// A failed copy says what failed and why, keeps what stood at the
+// destination and leaves no file behind; a source that is no file is
+// silently no copy.
+TEST(FileCopy, FailuresReportAndKeepTheDestination) {
+  const struct {
+    const char* source;
+    const char* destination;
+    const char* message;  // "": silent; else followed by the system's reason
+  } cases[] = {
+      {"missing.txt", "copy.txt", ""},
+      {"folder", "copy.txt", ""},
+      {"source.txt", "missing/copy.txt", "\nFailed to write to copy.txt"},
+      {"source.txt", "folder", "\nFailed to write to folder"},
+  };
+  for (const auto& one : cases) {
+    ScopedTempDir dir;
+    writeFile(dir.file("source.txt"), "new");
+    fs::create_directory(dir.file("folder"));
+    writeFile(joinPath(dir.file("folder"), "inside.txt"), "i");
+    cConsoleCapture output;
+    EXPECT_FALSE(copyFile(dir.file(one.source), dir.file(one.destination)));
+    std::string text = output.take();
+    if (*one.message) {
+      ASSERT_EQ(0u, text.find(one.message + std::string(": "))) << text;
+      EXPECT_EQ(text.size() - 1, text.find('\n', strlen(one.message) + 3)) << text;
+    } else {
+      EXPECT_EQ("", text);
+    }
+    EXPECT_EQ(*one.message != 0, fileExists(dir.file(one.source))) << one.source;
+    EXPECT_FALSE(fs::exists(dir.file("missing")));
+    EXPECT_EQ("i", readFile(joinPath(dir.file("folder"), "inside.txt")));
+    EXPECT_EQ((std::vector<std::string>{"source.txt"}), sortedFiles(dir.path()));
+  }
 }
 
 }  // namespace

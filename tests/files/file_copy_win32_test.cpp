@@ -12,43 +12,28 @@
 
 namespace {
 
-const DWORD kStubborn =
-    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
-
-TEST(FileCopyWin32, DeleteFolderRemovesHiddenSystemAndReadOnlyEntries) {
+TEST(FileCopyWin32, HiddenSystemAndReadOnlyEntriesAreListedAndDeleted) {
+  const DWORD kStubborn = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
   ScopedTempDir dir;
   std::string folder = dir.file("staging");
   std::string nested = joinPath(folder, "nested");
-  ASSERT_TRUE(createFolder(folder));
-  ASSERT_TRUE(createFolder(nested));
+  ASSERT_TRUE(createFolders(nested));
   writeFile(joinPath(folder, "desktop.ini"), "d");
   writeFile(joinPath(nested, "thumbs.db"), "t");
-  ASSERT_TRUE(SetFileAttributesA(joinPath(folder, "desktop.ini").c_str(), kStubborn));
-  ASSERT_TRUE(SetFileAttributesA(joinPath(nested, "thumbs.db").c_str(), kStubborn));
-  ASSERT_TRUE(SetFileAttributesA(nested.c_str(), kStubborn));
-  cFileSystem fileSystem;
-  EXPECT_EQ(0u, fileSystem.deleteFolder(folder, true));
+  for (const std::string& path :
+       {joinPath(folder, "desktop.ini"), joinPath(nested, "thumbs.db"), nested})
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), kStubborn)) << path;
+  EXPECT_EQ(std::vector<std::string>{"desktop.ini"}, sortedFiles(folder));
+  EXPECT_EQ(0u, cFileSystem().deleteFolder(folder, true));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
-}
-
-TEST(FileCopyWin32, ListFilesListsHiddenAndSystemFiles) {
-  ScopedTempDir dir;
-  writeFile(dir.file("desktop.ini"), "d");
-  ASSERT_TRUE(SetFileAttributesA(dir.file("desktop.ini").c_str(), kStubborn));
-  std::vector<std::string> names;
-  EXPECT_TRUE(listFiles(dir.path(), &names));
-  EXPECT_EQ(std::vector<std::string>{"desktop.ini"}, names);
 }
 
 TEST(FileCopyWin32, CopyOntoItselfSpelledInOtherCaseAndSeparators) {
   ScopedTempDir dir;
   writeFile(dir.file("asset.tmx"), "precious");
-  std::string otherSpelling = dir.path() + "/ASSET.TMX";
-  EXPECT_TRUE(copyFile(dir.file("asset.tmx"), otherSpelling));
+  EXPECT_TRUE(copyFile(dir.file("asset.tmx"), dir.path() + "/ASSET.TMX"));
   EXPECT_EQ("precious", readFile(dir.file("asset.tmx")));
-  std::vector<std::string> names;
-  listFiles(dir.path(), &names);
-  EXPECT_EQ(std::vector<std::string>{"asset.tmx"}, names);
+  EXPECT_EQ(std::vector<std::string>{"asset.tmx"}, sortedFiles(dir.path()));
 }
 
 TEST(FileCopyWin32, DeleteFolderRemovesALinkAndKeepsItsTarget) {
@@ -64,12 +49,9 @@ TEST(FileCopyWin32, DeleteFolderRemovesALinkAndKeepsItsTarget) {
                       SYMBOLIC_LINK_FLAG_DIRECTORY | kUnprivileged);
   // Some systems claim success without making the link.
   DWORD attributes = GetFileAttributesA(link.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES ||
-      !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-    GTEST_SKIP() << "symbolic links can't be created here (privilege or "
-                    "support missing)";
-  cFileSystem fileSystem;
-  EXPECT_EQ(0u, fileSystem.deleteFolder(folder, true));
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    GTEST_SKIP() << "symbolic links can't be created here (privilege or support missing)";
+  EXPECT_EQ(0u, cFileSystem().deleteFolder(folder, true));
   EXPECT_NE(kFolder, fileStatus(folder).kind);
   EXPECT_EQ("keep me", readFile(joinPath(outside, "precious.txt")));
 }

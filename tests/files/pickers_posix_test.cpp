@@ -5,8 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <iostream>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -18,36 +16,25 @@
 
 namespace {
 
-// Sets an environment variable for the scope, or removes it (nullptr).
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = getenv(name);
-    hadValue_ = old != nullptr;
-    if (old)
-      oldValue_ = old;
-    if (value)
-      setenv(name, value, 1);
-    else
-      unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (hadValue_)
-      setenv(name_.c_str(), oldValue_.c_str(), 1);
-    else
-      unsetenv(name_.c_str());
-  }
-
- private:
-  std::string name_;
-  std::string oldValue_;
-  bool hadValue_ = false;
-};
-
-// A desktop whose only chooser is a fake `program` that records its
-// arguments, one per line, and then runs `reply`.
+// A desktop whose only chooser or opener is a fake `program` that records
+// its arguments, one per line, and then runs `reply`.
 class DesktopPickerTest : public ::testing::Test {
  protected:
+  DesktopPickerTest() {
+    for (const char* name : {"PATH", "DISPLAY", "WAYLAND_DISPLAY"})
+      saved_.push_back({name, getenv(name) != nullptr, getenv(name) ? getenv(name) : ""});
+    setenv("PATH", temp_.path().c_str(), 1);
+    setenv("DISPLAY", ":0", 1);
+    unsetenv("WAYLAND_DISPLAY");
+  }
+  ~DesktopPickerTest() override {
+    for (const Variable& variable : saved_) {
+      if (variable.set)
+        setenv(variable.name, variable.value.c_str(), 1);
+      else
+        unsetenv(variable.name);
+    }
+  }
   void installChooser(const std::string& program, const std::string& reply) {
     std::string script = temp_.file(program);
     writeFile(script, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; "
@@ -56,10 +43,13 @@ class DesktopPickerTest : public ::testing::Test {
   }
   std::string arguments() { return readFile(temp_.file("arguments")); }
 
+  struct Variable {
+    const char* name;
+    bool set;
+    std::string value;
+  };
+  std::vector<Variable> saved_;
   ScopedTempDir temp_;
-  ScopedEnv path_{"PATH", temp_.path().c_str()};
-  ScopedEnv display_{"DISPLAY", ":0"};
-  ScopedEnv wayland_{"WAYLAND_DISPLAY", nullptr};
   cTerminalOverride terminals_{true, false};
 };
 
@@ -67,30 +57,11 @@ TEST_F(DesktopPickerTest, ZenityPicksAFileWithTitleFolderAndFilters) {
   writeFile(temp_.file("page.htm"), "<p>");
   installChooser("zenity", "echo '" + temp_.file("page.htm") + "'");
   std::string chosen;
-  ASSERT_TRUE(chooseFile(&chosen, temp_.path(),
-                         ".PHP\0*.php\0HTM\0*.htm;*.HTM\0", "a page"));
+  ASSERT_TRUE(chooseFile(&chosen, temp_.path(), ".PHP\0*.php\0HTM\0*.htm;*.HTM\0", "a page"));
   EXPECT_EQ(temp_.file("page.htm"), chosen);
-  EXPECT_EQ("--file-selection\n--title=Choose workshop asset:\n--filename=" +
-                temp_.path() + "/\n--file-filter=.PHP | *.php\n"
-                "--file-filter=HTM | *.htm *.HTM\n",
+  EXPECT_EQ("--file-selection\n--title=Choose workshop asset:\n--filename=" + temp_.path() +
+                "/\n--file-filter=.PHP | *.php\n--file-filter=HTM | *.htm *.HTM\n",
             arguments());
-}
-
-TEST_F(DesktopPickerTest, CancelledChooserIsACancel) {
-  installChooser("zenity", "exit 1");
-  std::string chosen = "previous";
-  EXPECT_FALSE(chooseFile(&chosen, temp_.path(), "DRAV Map\0*.tmx\0", "a map"));
-  EXPECT_EQ("", chosen);
-  std::string folder = temp_.path();
-  EXPECT_FALSE(chooseFolder(&folder));
-  EXPECT_EQ(temp_.path(), folder);
-}
-
-TEST_F(DesktopPickerTest, ChosenPathMustExist) {
-  installChooser("zenity", "echo '" + temp_.file("gone.tmx") + "'");
-  std::string chosen = "previous";
-  EXPECT_FALSE(chooseFile(&chosen, temp_.path(), "DRAV Map\0*.tmx\0", "a map"));
-  EXPECT_EQ("", chosen);
 }
 
 TEST_F(DesktopPickerTest, KdialogPicksAFolder) {
@@ -98,9 +69,20 @@ TEST_F(DesktopPickerTest, KdialogPicksAFolder) {
   std::string folder = "/";
   ASSERT_TRUE(chooseFolder(&folder));
   EXPECT_EQ(temp_.path(), folder);
-  EXPECT_EQ("--title\nChoose folder containing workshop assets:\n"
-            "--getexistingdirectory\n/\n",
+  EXPECT_EQ("--title\nChoose folder containing workshop assets:\n--getexistingdirectory\n/\n",
             arguments());
+}
+
+// A cancelled dialog, or a chosen file that is gone, is a cancel.
+TEST_F(DesktopPickerTest, CancelOrAMissingChoiceIsACancel) {
+  for (const std::string& reply : {std::string("exit 1"), "echo '" + temp_.file("gone.tmx") + "'"}) {
+    installChooser("zenity", reply);
+    std::string chosen = "previous", folder = temp_.path();
+    EXPECT_FALSE(chooseFile(&chosen, temp_.path(), "DRAV Map\0*.tmx\0", "a map")) << reply;
+    EXPECT_FALSE(chooseFolder(&folder)) << reply;
+    EXPECT_EQ("", chosen);
+    EXPECT_EQ(temp_.path(), folder);
+  }
 }
 
 TEST_F(DesktopPickerTest, ScriptAtStandardInputGetsTheConsolePicker) {
