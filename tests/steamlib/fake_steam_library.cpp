@@ -59,9 +59,9 @@ R logged(R result, const char* function, A... args) {
 }
 
 /// What the library itself would see of the process environment.
-const char* environment(const char* name) {
+std::string environment(const char* name) {
 #ifdef _WIN32
-  static char value[64];
+  char value[64];
   DWORD length = GetEnvironmentVariableA(name, value, sizeof(value));
   return length > 0 && length < sizeof(value) ? value : "-";
 #else
@@ -71,8 +71,8 @@ const char* environment(const char* name) {
 }
 
 void startClient(char* errMsg) {
-  logged(0, "SteamAppId", environment("SteamAppId"));
-  logged(0, "SteamGameId", environment("SteamGameId"));
+  logged(0, "SteamAppId/SteamGameId", environment("SteamAppId").c_str(),
+         environment("SteamGameId").c_str());
   if (errMsg)
     strcpy(errMsg, "fake");
   started = initResult == 0;
@@ -82,15 +82,14 @@ void startClient(char* errMsg) {
 
 // --- Test controls
 
-FAKE_EXPORT const char* fakeSteamLog() {
-  return calls.c_str();
-}
-
-/// Clears the log; the next init answers `result` (0 = success).
-FAKE_EXPORT void fakeSteamReset(int result) {
+/// The calls logged since the last take; the next init answers `result`
+/// (0 = success).
+FAKE_EXPORT const char* fakeSteamTake(int result) {
+  static std::string taken;
+  taken.swap(calls);
   calls.clear();
   initResult = result;
-  started = false;
+  return taken.c_str();
 }
 
 // --- Start-up and callbacks
@@ -165,97 +164,83 @@ FAKE_ACCESSOR(SteamAPI_SteamUtils_v010, utilsSelf)
 #endif
 
 /// A method that logs its arguments and answers `result`; the log names it
-/// without the common prefix.
+/// without the common prefix. `s` is the interface, `h` a handle, `t` a text.
 #define FAKE_METHOD(type, name, result, params, ...) \
   FAKE_EXPORT type SteamAPI_##name params { return logged<type>(result, #name, __VA_ARGS__); }
-typedef const char* tSelf;
 typedef const char* tText;
 
-FAKE_METHOD(uint64_t, ISteamUser_GetSteamID, 0x0110000100abcdefULL, (tSelf self), self)
-FAKE_METHOD(bool, ISteamFriends_SetRichPresence, true, (tSelf self, tText key, tText value),
-            self, key, value)
-FAKE_METHOD(uint32_t, ISteamUtils_GetAppID, 480, (tSelf self), self)
+FAKE_METHOD(uint64_t, ISteamUser_GetSteamID, 0x0110000100abcdefULL, (tText s), s)
+FAKE_METHOD(bool, ISteamFriends_SetRichPresence, true, (tText s, tText k, tText t), s, k, t)
+FAKE_METHOD(uint32_t, ISteamUtils_GetAppID, 480, (tText s), s)
 FAKE_METHOD(uint64_t, ISteamUGC_CreateItem, 0x1000000000000001ULL,
-            (tSelf self, uint32_t app, int32_t type), self, app, type)
+            (tText s, uint32_t app, int32_t type), s, app, type)
 FAKE_METHOD(uint64_t, ISteamUGC_CreateQueryUserUGCRequest, 0x2000000000000002ULL,
-            (tSelf self, uint32_t account, int32_t list, int32_t matching, int32_t sort,
+            (tText s, uint32_t account, int32_t list, int32_t matching, int32_t sort,
              uint32_t creator, uint32_t consumer, uint32_t page),
-            self, account, list, matching, sort, creator, consumer, page)
-FAKE_METHOD(bool, ISteamUGC_SetReturnMetadata, true, (tSelf self, uint64_t query, bool metadata),
-            self, query, metadata)
-FAKE_METHOD(uint64_t, ISteamUGC_SendQueryUGCRequest, 0x3000000000000003ULL,
-            (tSelf self, uint64_t query), self, query)
-FAKE_METHOD(bool, ISteamUGC_ReleaseQueryUGCRequest, true, (tSelf self, uint64_t query), self,
-            query)
+            s, account, list, matching, sort, creator, consumer, page)
+FAKE_METHOD(bool, ISteamUGC_SetReturnMetadata, true, (tText s, uint64_t h, bool on), s, h, on)
+FAKE_METHOD(uint64_t, ISteamUGC_SendQueryUGCRequest, 0x3000000000000003ULL, (tText s, uint64_t h),
+            s, h)
+FAKE_METHOD(bool, ISteamUGC_ReleaseQueryUGCRequest, true, (tText s, uint64_t h), s, h)
 FAKE_METHOD(uint64_t, ISteamUGC_StartItemUpdate, 0x5000000000000005ULL,
-            (tSelf self, uint32_t app, uint64_t item), self, app, item)
-FAKE_METHOD(bool, ISteamUGC_SetItemTitle, true, (tSelf self, uint64_t update, tText text), self,
-            update, text)
-FAKE_METHOD(bool, ISteamUGC_SetItemDescription, true, (tSelf self, uint64_t update, tText text),
-            self, update, text)
-FAKE_METHOD(bool, ISteamUGC_SetItemMetadata, true, (tSelf self, uint64_t update, tText text),
-            self, update, text)
-FAKE_METHOD(bool, ISteamUGC_SetItemVisibility, true,
-            (tSelf self, uint64_t update, int32_t visibility), self, update, visibility)
-FAKE_METHOD(bool, ISteamUGC_SetItemContent, true, (tSelf self, uint64_t update, tText text),
-            self, update, text)
-FAKE_METHOD(bool, ISteamUGC_SetItemPreview, true, (tSelf self, uint64_t update, tText text),
-            self, update, text)
+            (tText s, uint32_t app, uint64_t item), s, app, item)
+FAKE_METHOD(bool, ISteamUGC_SetItemTitle, true, (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(bool, ISteamUGC_SetItemDescription, true, (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(bool, ISteamUGC_SetItemMetadata, true, (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(bool, ISteamUGC_SetItemVisibility, true, (tText s, uint64_t h, int32_t v), s, h, v)
+FAKE_METHOD(bool, ISteamUGC_SetItemContent, true, (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(bool, ISteamUGC_SetItemPreview, true, (tText s, uint64_t h, tText t), s, h, t)
 FAKE_METHOD(uint64_t, ISteamUGC_SubmitItemUpdate, 0x6000000000000006ULL,
-            (tSelf self, uint64_t update, tText text), self, update, text)
-FAKE_METHOD(uint64_t, ISteamUGC_DeleteItem, 0x8000000000000008ULL, (tSelf self, uint64_t item),
-            self, item)
+            (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(uint64_t, ISteamUGC_DeleteItem, 0x8000000000000008ULL, (tText s, uint64_t item), s,
+            item)
 #ifndef FAKE_LACKS_DOWNLOAD
-FAKE_METHOD(bool, ISteamUGC_DownloadItem, true, (tSelf self, uint64_t item, bool high), self,
-            item, high)
+FAKE_METHOD(bool, ISteamUGC_DownloadItem, true, (tText s, uint64_t item, bool high), s, item, high)
 #endif
 #if FAKE_SDK >= 158
 FAKE_METHOD(bool, ISteamUGC_SetItemTags, true,
-            (tSelf self, uint64_t update, const cFakeStringArray* tags, bool admin), self,
-            update, tags, admin)
+            (tText s, uint64_t h, const cFakeStringArray* tags, bool admin), s, h, tags, admin)
 #else
-FAKE_METHOD(bool, ISteamUGC_SetItemTags, true,
-            (tSelf self, uint64_t update, const cFakeStringArray* tags), self, update, tags)
+FAKE_METHOD(bool, ISteamUGC_SetItemTags, true, (tText s, uint64_t h, const cFakeStringArray* tags),
+            s, h, tags)
 #endif
 
 // The methods that fill what they are handed: each output gets its own
 // value, so that outputs swapped or dropped show.
 
-FAKE_EXPORT bool SteamAPI_ISteamUGC_GetQueryUGCResult(tSelf self, uint64_t query, uint32_t index,
+FAKE_EXPORT bool SteamAPI_ISteamUGC_GetQueryUGCResult(tText s, uint64_t h, uint32_t index,
                                                       uint64_t* details) {
   *details = 0x4000000000000004ULL;  // the record's first field, the item
-  return logged(true, "ISteamUGC_GetQueryUGCResult", self, query, index);
+  return logged(true, "ISteamUGC_GetQueryUGCResult", s, h, index);
 }
-FAKE_EXPORT bool SteamAPI_ISteamUGC_GetQueryUGCMetadata(tSelf self, uint64_t query,
-                                                        uint32_t index, char* text,
-                                                        uint32_t size) {
+FAKE_EXPORT bool SteamAPI_ISteamUGC_GetQueryUGCMetadata(tText s, uint64_t h, uint32_t index,
+                                                        char* text, uint32_t size) {
   snprintf(text, size, "7");
-  return logged(true, "ISteamUGC_GetQueryUGCMetadata", self, query, index, size);
+  return logged(true, "ISteamUGC_GetQueryUGCMetadata", s, h, index, size);
 }
-FAKE_EXPORT int32_t SteamAPI_ISteamUGC_GetItemUpdateProgress(tSelf self, uint64_t update,
-                                                             uint64_t* done, uint64_t* total) {
+FAKE_EXPORT int32_t SteamAPI_ISteamUGC_GetItemUpdateProgress(tText s, uint64_t h, uint64_t* done,
+                                                             uint64_t* total) {
   *done = 0x100000000ULL;
   *total = 0x300000000ULL;
-  return logged(3, "ISteamUGC_GetItemUpdateProgress", self, update);
+  return logged(3, "ISteamUGC_GetItemUpdateProgress", s, h);
 }
-FAKE_EXPORT bool SteamAPI_ISteamUGC_GetItemInstallInfo(tSelf self, uint64_t item,
-                                                       uint64_t* size, char* folder,
-                                                       uint32_t folderSize, uint32_t* stamp) {
+FAKE_EXPORT bool SteamAPI_ISteamUGC_GetItemInstallInfo(tText s, uint64_t item, uint64_t* size,
+                                                       char* folder, uint32_t folderSize,
+                                                       uint32_t* stamp) {
   *size = 0x200000000ULL;
   snprintf(folder, folderSize, "/items/%llx", static_cast<unsigned long long>(item));
   *stamp = 1234;
-  return logged(true, "ISteamUGC_GetItemInstallInfo", self, item, folderSize);
+  return logged(true, "ISteamUGC_GetItemInstallInfo", s, item, folderSize);
 }
 #if FAKE_SDK >= 162
-FAKE_EXPORT uint32_t SteamAPI_ISteamUGC_GetSubscribedItems(tSelf self, uint64_t* ids,
-                                                           uint32_t max, bool disabled) {
+FAKE_EXPORT uint32_t SteamAPI_ISteamUGC_GetSubscribedItems(tText s, uint64_t* ids, uint32_t max,
+                                                           bool disabled) {
   ids[0] = 0x7000000000000007ULL;
-  return logged(1u, "ISteamUGC_GetSubscribedItems", self, max, disabled);
+  return logged(1u, "ISteamUGC_GetSubscribedItems", s, max, disabled);
 }
 #else
-FAKE_EXPORT uint32_t SteamAPI_ISteamUGC_GetSubscribedItems(tSelf self, uint64_t* ids,
-                                                           uint32_t max) {
+FAKE_EXPORT uint32_t SteamAPI_ISteamUGC_GetSubscribedItems(tText s, uint64_t* ids, uint32_t max) {
   ids[0] = 0x7000000000000007ULL;
-  return logged(1u, "ISteamUGC_GetSubscribedItems", self, max);
+  return logged(1u, "ISteamUGC_GetSubscribedItems", s, max);
 }
 #endif
