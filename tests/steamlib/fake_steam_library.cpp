@@ -153,6 +153,7 @@ FAKE_ACCESSOR(SteamAPI_SteamUGC_v021, ugcSelf)
 #elif FAKE_SDK >= 158
 FAKE_ACCESSOR(SteamAPI_SteamFriends_v017, friendsSelf)
 FAKE_ACCESSOR(SteamAPI_SteamUGC_v018, ugcSelf)
+FAKE_ACCESSOR(SteamAPI_SteamUGC_v017, ugcSelf)  // kept beside the newer name
 #else
 FAKE_ACCESSOR(SteamAPI_SteamFriends_v017, friendsSelf)
 FAKE_ACCESSOR(SteamAPI_SteamUGC_v017, ugcSelf)
