@@ -93,9 +93,8 @@ TEST_F(BindingTest, CallResultKeepsOnePendingCallAndDropsItAtDestruction) {
     runCall(&call, &created_, false, 7);
     EXPECT_TRUE(call.IsActive());
   }
-  EXPECT_EQ(cCalls({"register call 7", "unregister call 7", "register call 9",
-                    "unregister call 9", "register call 7", "register call 11",
-                    "unregister call 11"}),
+  EXPECT_EQ(cCalls({"register call 7", "unregister call 7", "register call 9", "unregister call 9",
+                    "register call 7", "register call 11", "unregister call 11"}),
             backend_.calls);
 }
 

@@ -36,13 +36,14 @@ void put(const char* text) {
   calls += ' ';
   calls += text;
 }
-void put(bool value) { put(value ? "1" : "0"); }
-void put(int32_t value) { put(std::to_string(value).c_str()); }
-void put(uint32_t value) { put(std::to_string(value).c_str()); }
+template <typename T>
+void put(T number) {
+  put(std::to_string(number).c_str());
+}
 void put(uint64_t value) {
   char hex[20];
-  snprintf(hex, sizeof(hex), "%llx", static_cast<unsigned long long>(value));
-  put(hex);
+  snprintf(hex, sizeof(hex), " %llx", static_cast<unsigned long long>(value));
+  calls += hex;
 }
 void put(const cFakeStringArray* tags) {
   for (int32_t i = 0; i < tags->count; ++i)
@@ -103,9 +104,10 @@ FAKE_EXPORT int SteamAPI_InitFlat(char* errMsg) {
 #endif
 #if FAKE_SDK >= 158
 FAKE_EXPORT int SteamInternal_SteamAPI_Init(const char* versions, char* errMsg) {
-  logged(0, __func__);
+  calls += __func__;
   for (; *versions; versions += strlen(versions) + 1)
-    logged(0, "version", versions);
+    put(versions);
+  calls += '\n';
   startClient(errMsg);
   return initResult;
 }
@@ -144,8 +146,10 @@ FAKE_EXPORT void SteamAPI_UnregisterCallResult(void*, uint64_t call) {
 
 // --- Accessors, which answer only while Steam runs, and methods
 
-#define FAKE_ACCESSOR(name, self) \
-  FAKE_EXPORT void* name() { return started ? self : nullptr; }
+#define FAKE_ACCESSOR(name, self)    \
+  FAKE_EXPORT void* name() {         \
+    return started ? self : nullptr; \
+  }
 FAKE_ACCESSOR(SteamAPI_SteamUser_v023, userSelf)
 #if FAKE_SDK >= 162
 FAKE_ACCESSOR(SteamAPI_SteamFriends_v018, friendsSelf)
@@ -167,7 +171,9 @@ FAKE_ACCESSOR(SteamAPI_SteamUtils_v010, utilsSelf)
 /// A method that logs its arguments and answers `result`; the log names it
 /// without the common prefix. `s` is the interface, `h` a handle, `t` a text.
 #define FAKE_METHOD(type, name, result, params, ...) \
-  FAKE_EXPORT type SteamAPI_##name params { return logged<type>(result, #name, __VA_ARGS__); }
+  FAKE_EXPORT type SteamAPI_##name params {          \
+    return logged<type>(result, #name, __VA_ARGS__); \
+  }
 typedef const char* tText;
 
 FAKE_METHOD(uint64_t, ISteamUser_GetSteamID, 0x0110000100abcdefULL, (tText s), s)

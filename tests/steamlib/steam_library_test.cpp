@@ -156,9 +156,8 @@ TEST(SteamLibraryFakeTest, EachVersionStartsAndIsCalledByItsOwnSignatures) {
        "SteamAPI_Init\nSteamAppId/SteamGameId 480 480\nISteamUGC_SetItemTags ugc 9 Map\n"
        "ISteamUGC_GetSubscribedItems ugc 1\n"},
       {FAKE_STEAM_158, 0, nullptr,
-       "SteamInternal_SteamAPI_Init\nversion SteamUtils010\nversion SteamFriends017\n"
-       "version STEAMUGC_INTERFACE_VERSION018\nversion SteamUser023\n"
-       "SteamAppId/SteamGameId 480 480\nISteamUGC_SetItemTags ugc 9 Map 0\n"
+       "SteamInternal_SteamAPI_Init SteamUtils010 SteamFriends017 STEAMUGC_INTERFACE_VERSION018 "
+       "SteamUser023\nSteamAppId/SteamGameId 480 480\nISteamUGC_SetItemTags ugc 9 Map 0\n"
        "ISteamUGC_GetSubscribedItems ugc 1\n"},
       {FAKE_STEAM_165, 0, "999",
        "SteamAPI_InitFlat\nSteamAppId/SteamGameId 999 480\nISteamUGC_SetItemTags ugc 9 Map 0\n"
