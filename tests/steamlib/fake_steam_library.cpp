@@ -2,7 +2,7 @@
 // module in several versions (FAKE_SDK: 157, 158 or 165; FAKE_LACKS_DOWNLOAD
 // drops one method). It exports the flat functions that the tool calls,
 // with the signatures of that version, and logs each call with its
-// arguments, one line each, for the tests to read through fakeSteamLog.
+// arguments, one line each, for the tests to take through fakeSteamTake.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
