@@ -1,30 +1,49 @@
-// The binding templates: which call a CCallResult answers and how both
-// templates register and unregister. That members run only inside
-// SteamAPI_RunCallbacks is the service's delivery test (local_steam_test).
+// The binding templates as the Steam library drives them: it calls the
+// callback base's virtual members by their position in the table, which
+// differs between platforms (DRAV_LAYOUT_EXPECT_HEADER). The records' own
+// layouts are checked where they are compiled.
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include DRAV_LAYOUT_EXPECT_HEADER
 #include "steam/recording_backend.h"
 #include "steam/steam_callback.h"
 
 namespace {
 
 typedef std::vector<std::string> cCalls;
+typedef void (*tAnySlot)();
+typedef void(DRAV_SLOT_CALL* tRunRecordSlot)(void* self, void* record);
+typedef void(DRAV_SLOT_CALL* tRunCallSlot)(void* self, void* record, bool ioFailure, uint64_t);
+typedef int(DRAV_SLOT_CALL* tSizeSlot)(void* self);
+
+/// The virtual table as the library sees it: an array of code addresses.
+template <typename F>
+F slot(CCallbackBase* object, int index) {
+  return reinterpret_cast<F>((*reinterpret_cast<tAnySlot* const*>(object))[index]);
+}
+void runRecord(CCallbackBase* object, void* record) {
+  slot<tRunRecordSlot>(object, expect::kSlotRunRecord)(object, record);
+}
+void runCall(CCallbackBase* object, void* record, bool ioFailure, uint64_t call) {
+  slot<tRunCallSlot>(object, expect::kSlotRunCall)(object, record, ioFailure, call);
+}
+size_t sizeOf(CCallbackBase* object) {
+  return slot<tSizeSlot>(object, expect::kSlotSize)(object);
+}
 
 class cOwner {
  public:
   void onCreateItemResult(CreateItemResult_t* result, bool ioFailure) {
-    results.push_back(result);
-    failures.push_back(ioFailure);
+    answers.push_back({result, ioFailure});
     if (rebindTo)
       call->Set(rebindTo, this, &cOwner::onCreateItemResult);
   }
   void onDownloadItemResult(DownloadItemResult_t* result) { downloads.push_back(result); }
 
-  std::vector<CreateItemResult_t*> results;
-  std::vector<bool> failures;
+  std::vector<std::pair<CreateItemResult_t*, bool>> answers;
   std::vector<DownloadItemResult_t*> downloads;
   SteamAPICall_t rebindTo = 0;
   CCallResult<cOwner, CreateItemResult_t>* call = nullptr;
@@ -37,107 +56,63 @@ class BindingTest : public ::testing::Test {
   cRecordingBackend backend_;
   cScopedBackend scope_;
   cOwner owner_;
+  CreateItemResult_t created_ = {};
 };
 
-TEST_F(BindingTest, CallResultAnswersOnlyItsOwnCall) {
-  CCallResult<cOwner, CreateItemResult_t> call;
-  CCallbackBase* asLibrarySeesIt = &call;
-  call.Set(7, &owner_, &cOwner::onCreateItemResult);
-  CreateItemResult_t result = {};
-
-  asLibrarySeesIt->Run(&result, false, 8);
-  EXPECT_TRUE(owner_.results.empty());
-  EXPECT_TRUE(call.IsActive());
-  EXPECT_EQ(cCalls({"register call 7"}), backend_.calls);
-
-  asLibrarySeesIt->Run(&result, true, 7);
-  ASSERT_EQ(1u, owner_.results.size());
-  EXPECT_EQ(&result, owner_.results[0]);
-  EXPECT_TRUE(owner_.failures[0]);
-  EXPECT_FALSE(call.IsActive());
-}
-
-TEST_F(BindingTest, OneArgumentRunAnswersWithoutFailure) {
-  CCallResult<cOwner, CreateItemResult_t> call;
-  CCallbackBase* asLibrarySeesIt = &call;
-  call.Set(7, &owner_, &cOwner::onCreateItemResult);
-  CreateItemResult_t result = {};
-  asLibrarySeesIt->Run(&result);
-  ASSERT_EQ(1u, owner_.results.size());
-  EXPECT_FALSE(owner_.failures[0]);
-  EXPECT_FALSE(call.IsActive());
-}
-
-TEST_F(BindingTest, SetUnregistersThePendingCallFirst) {
-  CCallResult<cOwner, CreateItemResult_t> call;
-  call.Set(7, &owner_, &cOwner::onCreateItemResult);
-  call.Set(9, &owner_, &cOwner::onCreateItemResult);
-  EXPECT_EQ(cCalls({"register call 7", "unregister call 7", "register call 9"}), backend_.calls);
-
-  // Handle 0 only drops the pending call.
-  call.Set(0, &owner_, &cOwner::onCreateItemResult);
-  EXPECT_EQ("unregister call 9", backend_.calls.back());
-  EXPECT_EQ(4u, backend_.calls.size());
-  EXPECT_FALSE(call.IsActive());
-}
-
-TEST_F(BindingTest, MemberMayBindTheNextCall) {
-  CCallResult<cOwner, CreateItemResult_t> call;
-  CCallbackBase* asLibrarySeesIt = &call;
-  owner_.call = &call;
-  owner_.rebindTo = 11;
-  call.Set(7, &owner_, &cOwner::onCreateItemResult);
-  CreateItemResult_t result = {};
-  asLibrarySeesIt->Run(&result, false, 7);
-  // The library unregistered call 7 itself before the member ran.
-  EXPECT_EQ(cCalls({"register call 7", "register call 11"}), backend_.calls);
-  EXPECT_TRUE(call.IsActive());
-  owner_.rebindTo = 0;
-}
-
-TEST_F(BindingTest, CallResultUnregistersAtDestructionOnlyWhenPending) {
+TEST_F(BindingTest, CallResultAnswersOnlyItsOwnCallThroughEitherSlot) {
   {
-    CCallResult<cOwner, CreateItemResult_t> idle;
-    CCallResult<cOwner, CreateItemResult_t> answered;
-    answered.Set(3, &owner_, &cOwner::onCreateItemResult);
-    CreateItemResult_t result = {};
-    static_cast<CCallbackBase&>(answered).Run(&result, false, 3);
+    CCallResult<cOwner, CreateItemResult_t> call;
+    EXPECT_EQ(sizeof(CreateItemResult_t), sizeOf(&call));
+    call.Set(7, &owner_, &cOwner::onCreateItemResult);
+    runCall(&call, &created_, false, 8);
+    EXPECT_TRUE(owner_.answers.empty());
+    EXPECT_TRUE(call.IsActive());
+    runCall(&call, &created_, true, 7);
+    EXPECT_FALSE(call.IsActive());
+    call.Set(7, &owner_, &cOwner::onCreateItemResult);
+    runRecord(&call, &created_);
+    EXPECT_FALSE(call.IsActive());
   }
-  EXPECT_EQ(cCalls({"register call 3"}), backend_.calls);
-  backend_.calls.clear();
+  const std::vector<std::pair<CreateItemResult_t*, bool>> answers = {{&created_, true},
+                                                                     {&created_, false}};
+  EXPECT_EQ(answers, owner_.answers);
+  // The library unregisters a call before it answers it.
+  EXPECT_EQ(cCalls({"register call 7", "register call 7"}), backend_.calls);
+}
+
+TEST_F(BindingTest, CallResultKeepsOnePendingCallAndDropsItAtDestruction) {
   {
-    CCallResult<cOwner, CreateItemResult_t> pending;
-    pending.Set(4, &owner_, &cOwner::onCreateItemResult);
+    CCallResult<cOwner, CreateItemResult_t> call;
+    call.Set(7, &owner_, &cOwner::onCreateItemResult);
+    call.Set(9, &owner_, &cOwner::onCreateItemResult);
+    call.Set(0, &owner_, &cOwner::onCreateItemResult);  // only drops the pending call
+    EXPECT_FALSE(call.IsActive());
+    call.Set(7, &owner_, &cOwner::onCreateItemResult);
+    owner_.call = &call;
+    owner_.rebindTo = 11;  // the member binds the next call
+    runCall(&call, &created_, false, 7);
+    EXPECT_TRUE(call.IsActive());
   }
-  EXPECT_EQ(cCalls({"register call 4", "unregister call 4"}), backend_.calls);
+  EXPECT_EQ(cCalls({"register call 7", "unregister call 7", "register call 9", "unregister call 9",
+                    "register call 7", "register call 11", "unregister call 11"}),
+            backend_.calls);
 }
 
 TEST_F(BindingTest, CallbackRegistersAtConstructionAndUnregistersOnce) {
   {
     CCallback<cOwner, DownloadItemResult_t, false> downloads(&owner_,
                                                              &cOwner::onDownloadItemResult);
-    EXPECT_EQ(cCalls({"register 3406"}), backend_.calls);
+    CCallback<cOwner, DownloadItemResult_t, true> withoutObject(nullptr, nullptr);
+    EXPECT_EQ(CCallbackBase::k_ECallbackFlagsGameServer, withoutObject.m_nCallbackFlags);
     EXPECT_EQ(CCallbackBase::k_ECallbackFlagsRegistered, downloads.m_nCallbackFlags);
-    EXPECT_EQ(3406, downloads.m_iCallback);
-
+    EXPECT_EQ(sizeof(DownloadItemResult_t), sizeOf(&downloads));
     DownloadItemResult_t result = {};
-    static_cast<CCallbackBase&>(downloads).Run(&result, true, 99);
-    static_cast<CCallbackBase&>(downloads).Run(&result);
-    EXPECT_EQ(2u, owner_.downloads.size());
-
+    runRecord(&downloads, &result);
+    runCall(&downloads, &result, true, 99);
+    EXPECT_EQ(std::vector<DownloadItemResult_t*>({&result, &result}), owner_.downloads);
     downloads.Unregister();
-    EXPECT_EQ(0, downloads.m_nCallbackFlags & CCallbackBase::k_ECallbackFlagsRegistered);
   }
-  // Not registered any more at destruction: no second unregister.
   EXPECT_EQ(cCalls({"register 3406", "unregister"}), backend_.calls);
-}
-
-TEST_F(BindingTest, CallbackWithoutObjectNeverRegisters) {
-  {
-    CCallback<cOwner, DownloadItemResult_t, true> serverSide(nullptr, nullptr);
-    EXPECT_EQ(CCallbackBase::k_ECallbackFlagsGameServer, serverSide.m_nCallbackFlags);
-  }
-  EXPECT_TRUE(backend_.calls.empty());
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
-// Where Steam's library (built with MSVC) puts things on Windows: records
-// packed to 8 bytes, the two Run overloads in reverse order.
+// Where Steam's library on Windows (built with MSVC) looks for the callback
+// base's virtual members: the two Run overloads in reverse order.
 #ifndef DRAV_TESTS_STEAM_LAYOUT_EXPECT_WIN32_H_
 #define DRAV_TESTS_STEAM_LAYOUT_EXPECT_WIN32_H_
-
-#include <stddef.h>
 
 // 32-bit Windows passes the object of a virtual call in ECX.
 #if defined(__i386__)
@@ -13,12 +11,7 @@
 #endif
 
 namespace expect {
-
-// The sizes the library gives the bindings' records.
-const size_t kCreateItemSize = 24, kDownloadSize = 24;
-// The virtual slots of CCallbackBase.
 const int kSlotRunRecord = 1, kSlotRunCall = 0, kSlotSize = 2;
-
 }  // namespace expect
 
 #endif  // DRAV_TESTS_STEAM_LAYOUT_EXPECT_WIN32_H_

@@ -1,9 +1,8 @@
 // A stand-in for the redistributable Steam library, built as a loadable
 // module in several versions (FAKE_SDK: 157, 158 or 165; FAKE_LACKS_DOWNLOAD
 // drops one method). It exports the flat functions that the tool calls,
-// with the signatures of that version, and writes one line per call into a
-// log that the tests read through fakeSteamLog.
-#include <stdarg.h>
+// with the signatures of that version, and logs each call with its
+// arguments, one line each, for the tests to take through fakeSteamTake.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -24,22 +23,40 @@ std::string calls;
 int initResult = 0;
 bool started = false;
 
-// The interface pointers are their own names, so that each method can log
-// which interface it was handed.
-char userSelf[] = "user";
-char friendsSelf[] = "friends";
-char utilsSelf[] = "utils";
-char ugcSelf[] = "ugc";
+// The interface pointers are their own names, so that the log shows which
+// interface each method was handed.
+char userSelf[] = "user", friendsSelf[] = "friends", utilsSelf[] = "utils", ugcSelf[] = "ugc";
 
-void note(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void note(const char* format, ...) {
-  char line[512];
-  va_list args;
-  va_start(args, format);
-  vsnprintf(line, sizeof(line), format, args);
-  va_end(args);
-  calls += line;
+struct cFakeStringArray {
+  const char** strings;
+  int32_t count;
+};
+
+void put(const char* text) {
+  calls += ' ';
+  calls += text;
+}
+template <typename T>
+void put(T number) {
+  put(std::to_string(number).c_str());
+}
+void put(uint64_t value) {
+  char hex[20];
+  snprintf(hex, sizeof(hex), " %llx", static_cast<unsigned long long>(value));
+  calls += hex;
+}
+void put(const cFakeStringArray* tags) {
+  for (int32_t i = 0; i < tags->count; ++i)
+    put(tags->strings[i]);
+}
+
+/// Logs `function` with `args` and answers `result`.
+template <typename R, typename... A>
+R logged(R result, const char* function, A... args) {
+  calls += function;
+  (put(args), ...);
   calls += '\n';
+  return result;
 }
 
 /// What the library itself would see of the process environment.
@@ -54,328 +71,183 @@ std::string environment(const char* name) {
 #endif
 }
 
-bool startClient() {
-  note("SteamAppId=%s SteamGameId=%s", environment("SteamAppId").c_str(),
-       environment("SteamGameId").c_str());
+void startClient(char* errMsg) {
+  logged(0, "SteamAppId/SteamGameId", environment("SteamAppId").c_str(),
+         environment("SteamGameId").c_str());
+  if (errMsg)
+    strcpy(errMsg, "fake");
   started = initResult == 0;
-  return started;
-}
-
-/// The callback base as the library sees it: a virtual table pointer, then
-/// the flags byte.
-unsigned char* callbackFlags(void* callback) {
-  return static_cast<unsigned char*>(callback) + sizeof(void*);
 }
 
 }  // namespace
 
 // --- Test controls
 
-FAKE_EXPORT const char* fakeSteamLog() {
-  return calls.c_str();
-}
-
-/// Clears the log; the next init returns `result` (0 = success).
-FAKE_EXPORT void fakeSteamReset(int result) {
+/// The calls logged since the last take; the next init answers `result`
+/// (0 = success).
+FAKE_EXPORT const char* fakeSteamTake(int result) {
+  static std::string taken;
+  taken.swap(calls);
   calls.clear();
   initResult = result;
-  started = false;
+  return taken.c_str();
 }
 
-// --- Start-up
+// --- Start-up and callbacks
 
 #if FAKE_SDK >= 159
 FAKE_EXPORT int SteamAPI_InitFlat(char* errMsg) {
-  note("InitFlat");
-  strcpy(errMsg, "fake");
-  return startClient() ? 0 : initResult;
+  logged(0, __func__);
+  startClient(errMsg);
+  return initResult;
 }
 #endif
-
 #if FAKE_SDK >= 158
 FAKE_EXPORT int SteamInternal_SteamAPI_Init(const char* versions, char* errMsg) {
-  std::string list;
-  for (const char* version = versions; *version; version += strlen(version) + 1)
-    list += std::string(version) + "|";
-  note("SteamInternal_SteamAPI_Init %s", list.c_str());
-  strcpy(errMsg, "fake");
-  return startClient() ? 0 : initResult;
+  calls += __func__;
+  for (; *versions; versions += strlen(versions) + 1)
+    put(versions);
+  calls += '\n';
+  startClient(errMsg);
+  return initResult;
 }
 #else
 FAKE_EXPORT bool SteamAPI_Init() {
-  note("SteamAPI_Init");
-  return startClient();
+  logged(0, __func__);
+  startClient(nullptr);
+  return started;
 }
 #endif
 
 FAKE_EXPORT void SteamAPI_Shutdown() {
-  note("Shutdown");
+  logged(0, __func__);
   started = false;
 }
-
 FAKE_EXPORT void SteamAPI_RunCallbacks() {
-  note("RunCallbacks");
+  logged(0, __func__);
 }
-
-FAKE_EXPORT void SteamAPI_RegisterCallback(void* callback, int id) {
-  note("RegisterCallback %d", id);
-  *callbackFlags(callback) |= 1;
+/// Sets the flags byte after the virtual table pointer and the id after it,
+/// as the library does.
+FAKE_EXPORT void SteamAPI_RegisterCallback(unsigned char* callback, int32_t id) {
+  logged(0, __func__, id);
+  callback[sizeof(void*)] |= 1;
+  memcpy(callback + sizeof(void*) + 4, &id, sizeof(id));
 }
-
-FAKE_EXPORT void SteamAPI_UnregisterCallback(void* callback) {
-  note("UnregisterCallback");
-  *callbackFlags(callback) &= ~1;
+FAKE_EXPORT void SteamAPI_UnregisterCallback(unsigned char* callback) {
+  logged(0, __func__);
+  callback[sizeof(void*)] &= ~1;
 }
-
 FAKE_EXPORT void SteamAPI_RegisterCallResult(void*, uint64_t call) {
-  note("RegisterCallResult %llu", (unsigned long long)call);
+  logged(0, __func__, call);
 }
-
 FAKE_EXPORT void SteamAPI_UnregisterCallResult(void*, uint64_t call) {
-  note("UnregisterCallResult %llu", (unsigned long long)call);
+  logged(0, __func__, call);
 }
 
-// --- Accessors: only while started, as the library answers
+// --- Accessors, which answer only while Steam runs, and methods
 
-FAKE_EXPORT void* SteamAPI_SteamUser_v023() {
-  return started ? userSelf : nullptr;
-}
-
+#define FAKE_ACCESSOR(name, self)    \
+  FAKE_EXPORT void* name() {         \
+    return started ? self : nullptr; \
+  }
+FAKE_ACCESSOR(SteamAPI_SteamUser_v023, userSelf)
 #if FAKE_SDK >= 162
-FAKE_EXPORT void* SteamAPI_SteamFriends_v018() {
-  return started ? friendsSelf : nullptr;
-}
-#else
-FAKE_EXPORT void* SteamAPI_SteamFriends_v017() {
-  return started ? friendsSelf : nullptr;
-}
-#endif
-
-#if FAKE_SDK >= 165
-FAKE_EXPORT void* SteamAPI_SteamUtils_v011() {
-  return started ? utilsSelf : nullptr;
-}
-#else
-FAKE_EXPORT void* SteamAPI_SteamUtils_v010() {
-  return started ? utilsSelf : nullptr;
-}
-#endif
-
-#if FAKE_SDK >= 162
-FAKE_EXPORT void* SteamAPI_SteamUGC_v021() {
-  return started ? ugcSelf : nullptr;
-}
+FAKE_ACCESSOR(SteamAPI_SteamFriends_v018, friendsSelf)
+FAKE_ACCESSOR(SteamAPI_SteamUGC_v021, ugcSelf)
 #elif FAKE_SDK >= 158
-FAKE_EXPORT void* SteamAPI_SteamUGC_v018() {
-  return started ? ugcSelf : nullptr;
-}
+FAKE_ACCESSOR(SteamAPI_SteamFriends_v017, friendsSelf)
+FAKE_ACCESSOR(SteamAPI_SteamUGC_v018, ugcSelf)
+FAKE_ACCESSOR(SteamAPI_SteamUGC_v017, ugcSelf)  // kept beside the newer name
 #else
-FAKE_EXPORT void* SteamAPI_SteamUGC_v017() {
-  return started ? ugcSelf : nullptr;
-}
+FAKE_ACCESSOR(SteamAPI_SteamFriends_v017, friendsSelf)
+FAKE_ACCESSOR(SteamAPI_SteamUGC_v017, ugcSelf)
+#endif
+#if FAKE_SDK >= 165
+FAKE_ACCESSOR(SteamAPI_SteamUtils_v011, utilsSelf)
+#else
+FAKE_ACCESSOR(SteamAPI_SteamUtils_v010, utilsSelf)
 #endif
 
-// --- Methods
+/// A method that logs its arguments and answers `result`; the log names it
+/// without the common prefix. `s` is the interface, `h` a handle, `t` a text.
+#define FAKE_METHOD(type, name, result, params, ...) \
+  FAKE_EXPORT type SteamAPI_##name params {          \
+    return logged<type>(result, #name, __VA_ARGS__); \
+  }
+typedef const char* tText;
 
-FAKE_EXPORT uint64_t SteamAPI_ISteamUser_GetSteamID(const char* self) {
-  note("%s GetSteamID", self);
-  return 0x0110000100abcdefULL;
-}
-
-FAKE_EXPORT bool SteamAPI_ISteamFriends_SetRichPresence(const char* self, const char* key,
-                                                        const char* value) {
-  note("%s SetRichPresence %s=%s", self, key, value);
-  return true;
-}
-
-FAKE_EXPORT uint32_t SteamAPI_ISteamUtils_GetAppID(const char* self) {
-  note("%s GetAppID", self);
-  return 480;
-}
-
-FAKE_EXPORT uint64_t SteamAPI_ISteamUGC_CreateItem(const char* self, uint32_t app, int32_t type) {
-  note("%s CreateItem %u %d", self, app, type);
-  return 0x1000000000000001ULL;
-}
-
-FAKE_EXPORT uint64_t SteamAPI_ISteamUGC_CreateQueryUserUGCRequest(
-    const char* self, uint32_t account, int32_t list, int32_t matching, int32_t sort,
-    uint32_t creator, uint32_t consumer, uint32_t page) {
-  note("%s CreateQueryUserUGCRequest %u %d %d %d %u %u %u", self, account, list, matching,
-       sort, creator, consumer, page);
-  return 0x2000000000000002ULL;
-}
-
-FAKE_EXPORT bool SteamAPI_ISteamUGC_SetReturnMetadata(const char* self, uint64_t query,
-                                                      bool metadata) {
-  note("%s SetReturnMetadata %llx %d", self, (unsigned long long)query, metadata);
-  return true;
-}
-
-FAKE_EXPORT uint64_t SteamAPI_ISteamUGC_SendQueryUGCRequest(const char* self, uint64_t query) {
-  note("%s SendQueryUGCRequest %llx", self, (unsigned long long)query);
-  return 0x3000000000000003ULL;
-}
-
-/// Fills the fields that lie past the 1.60 layout's middle, so that a
-/// record laid out differently shows it.
-FAKE_EXPORT bool SteamAPI_ISteamUGC_GetQueryUGCResult(const char* self, uint64_t query,
-                                                      uint32_t index, void* details) {
-  note("%s GetQueryUGCResult %llx %u", self, (unsigned long long)query, index);
-  if (index > 0)
-    return false;
-  unsigned char* record = static_cast<unsigned char*>(details);
-  const uint64_t item = 0x4000000000000004ULL;
-  memcpy(record, &item, sizeof(item));
-  strcpy(reinterpret_cast<char*>(record + 24), "fake title");
-  // The visibility, as the library's own layout of the platform places it.
-#ifdef _WIN32
-  const size_t visibilityAt = 8180;
-#else
-  const size_t visibilityAt = 8176;
+FAKE_METHOD(uint64_t, ISteamUser_GetSteamID, 0x0110000100abcdefULL, (tText s), s)
+FAKE_METHOD(bool, ISteamFriends_SetRichPresence, true, (tText s, tText k, tText t), s, k, t)
+FAKE_METHOD(uint32_t, ISteamUtils_GetAppID, 480, (tText s), s)
+FAKE_METHOD(uint64_t, ISteamUGC_CreateItem, 0x1000000000000001ULL,
+            (tText s, uint32_t app, int32_t type), s, app, type)
+FAKE_METHOD(uint64_t, ISteamUGC_CreateQueryUserUGCRequest, 0x2000000000000002ULL,
+            (tText s, uint32_t account, int32_t list, int32_t matching, int32_t sort,
+             uint32_t creator, uint32_t consumer, uint32_t page),
+            s, account, list, matching, sort, creator, consumer, page)
+FAKE_METHOD(bool, ISteamUGC_SetReturnMetadata, true, (tText s, uint64_t h, bool on), s, h, on)
+FAKE_METHOD(uint64_t, ISteamUGC_SendQueryUGCRequest, 0x3000000000000003ULL, (tText s, uint64_t h),
+            s, h)
+FAKE_METHOD(bool, ISteamUGC_ReleaseQueryUGCRequest, true, (tText s, uint64_t h), s, h)
+FAKE_METHOD(uint64_t, ISteamUGC_StartItemUpdate, 0x5000000000000005ULL,
+            (tText s, uint32_t app, uint64_t item), s, app, item)
+FAKE_METHOD(bool, ISteamUGC_SetItemTitle, true, (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(bool, ISteamUGC_SetItemDescription, true, (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(bool, ISteamUGC_SetItemMetadata, true, (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(bool, ISteamUGC_SetItemVisibility, true, (tText s, uint64_t h, int32_t v), s, h, v)
+FAKE_METHOD(bool, ISteamUGC_SetItemContent, true, (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(bool, ISteamUGC_SetItemPreview, true, (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(uint64_t, ISteamUGC_SubmitItemUpdate, 0x6000000000000006ULL,
+            (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(uint64_t, ISteamUGC_DeleteItem, 0x8000000000000008ULL, (tText s, uint64_t item), s,
+            item)
+#ifndef FAKE_LACKS_DOWNLOAD
+FAKE_METHOD(bool, ISteamUGC_DownloadItem, true, (tText s, uint64_t item, bool high), s, item, high)
 #endif
-  const int32_t unlisted = 3;
-  memcpy(record + visibilityAt, &unlisted, sizeof(unlisted));
-  return true;
-}
-
-FAKE_EXPORT bool SteamAPI_ISteamUGC_GetQueryUGCMetadata(const char* self, uint64_t query,
-                                                        uint32_t index, char* buffer,
-                                                        uint32_t size) {
-  note("%s GetQueryUGCMetadata %llx %u %u", self, (unsigned long long)query, index, size);
-  snprintf(buffer, size, "7");
-  return true;
-}
-
-FAKE_EXPORT bool SteamAPI_ISteamUGC_ReleaseQueryUGCRequest(const char* self, uint64_t query) {
-  note("%s ReleaseQueryUGCRequest %llx", self, (unsigned long long)query);
-  return true;
-}
-
-FAKE_EXPORT uint64_t SteamAPI_ISteamUGC_StartItemUpdate(const char* self, uint32_t app,
-                                                        uint64_t item) {
-  note("%s StartItemUpdate %u %llx", self, app, (unsigned long long)item);
-  return 0x5000000000000005ULL;
-}
-
-FAKE_EXPORT bool SteamAPI_ISteamUGC_SetItemTitle(const char* self, uint64_t update,
-                                                 const char* text) {
-  note("%s SetItemTitle %llx %s", self, (unsigned long long)update, text);
-  return true;
-}
-
-FAKE_EXPORT bool SteamAPI_ISteamUGC_SetItemDescription(const char* self, uint64_t update,
-                                                       const char* text) {
-  note("%s SetItemDescription %llx %s", self, (unsigned long long)update, text);
-  return true;
-}
-
-FAKE_EXPORT bool SteamAPI_ISteamUGC_SetItemMetadata(const char* self, uint64_t update,
-                                                    const char* text) {
-  note("%s SetItemMetadata %llx %s", self, (unsigned long long)update, text);
-  return true;
-}
-
-FAKE_EXPORT bool SteamAPI_ISteamUGC_SetItemVisibility(const char* self, uint64_t update,
-                                                      int32_t visibility) {
-  note("%s SetItemVisibility %llx %d", self, (unsigned long long)update, visibility);
-  return true;
-}
-
-struct cFakeStringArray {
-  const char** strings;
-  int32_t count;
-};
-
-std::string tagList(const cFakeStringArray* tags) {
-  std::string list;
-  for (int32_t i = 0; i < tags->count; ++i)
-    list += std::string("[") + tags->strings[i] + "]";
-  return list;
-}
-
 #if FAKE_SDK >= 158
-FAKE_EXPORT bool SteamAPI_ISteamUGC_SetItemTags(const char* self, uint64_t update,
-                                                const cFakeStringArray* tags, bool admin) {
-  note("%s SetItemTags %llx %s admin=%d", self, (unsigned long long)update,
-       tagList(tags).c_str(), admin);
-  return true;
-}
+FAKE_METHOD(bool, ISteamUGC_SetItemTags, true,
+            (tText s, uint64_t h, const cFakeStringArray* tags, bool admin), s, h, tags, admin)
 #else
-FAKE_EXPORT bool SteamAPI_ISteamUGC_SetItemTags(const char* self, uint64_t update,
-                                                const cFakeStringArray* tags) {
-  note("%s SetItemTags %llx %s", self, (unsigned long long)update, tagList(tags).c_str());
-  return true;
-}
+FAKE_METHOD(bool, ISteamUGC_SetItemTags, true, (tText s, uint64_t h, const cFakeStringArray* tags),
+            s, h, tags)
 #endif
 
-FAKE_EXPORT bool SteamAPI_ISteamUGC_SetItemContent(const char* self, uint64_t update,
-                                                   const char* text) {
-  note("%s SetItemContent %llx %s", self, (unsigned long long)update, text);
-  return true;
-}
+// The methods that fill what they are handed: each output gets its own
+// value, so that outputs swapped or dropped show.
 
-FAKE_EXPORT bool SteamAPI_ISteamUGC_SetItemPreview(const char* self, uint64_t update,
-                                                   const char* text) {
-  note("%s SetItemPreview %llx %s", self, (unsigned long long)update, text);
-  return true;
+FAKE_EXPORT bool SteamAPI_ISteamUGC_GetQueryUGCResult(tText s, uint64_t h, uint32_t index,
+                                                      uint64_t* details) {
+  *details = 0x4000000000000004ULL;  // the record's first field, the item
+  return logged(true, "ISteamUGC_GetQueryUGCResult", s, h, index);
 }
-
-FAKE_EXPORT uint64_t SteamAPI_ISteamUGC_SubmitItemUpdate(const char* self, uint64_t update,
-                                                         const char* note_) {
-  note("%s SubmitItemUpdate %llx %s", self, (unsigned long long)update, note_);
-  return 0x6000000000000006ULL;
+FAKE_EXPORT bool SteamAPI_ISteamUGC_GetQueryUGCMetadata(tText s, uint64_t h, uint32_t index,
+                                                        char* text, uint32_t size) {
+  snprintf(text, size, "7");
+  return logged(true, "ISteamUGC_GetQueryUGCMetadata", s, h, index, size);
 }
-
-FAKE_EXPORT int32_t SteamAPI_ISteamUGC_GetItemUpdateProgress(const char* self, uint64_t update,
-                                                             uint64_t* done, uint64_t* total) {
-  note("%s GetItemUpdateProgress %llx", self, (unsigned long long)update);
+FAKE_EXPORT int32_t SteamAPI_ISteamUGC_GetItemUpdateProgress(tText s, uint64_t h, uint64_t* done,
+                                                             uint64_t* total) {
   *done = 0x100000000ULL;
   *total = 0x300000000ULL;
-  return 3;
+  return logged(3, "ISteamUGC_GetItemUpdateProgress", s, h);
 }
-
-void listSubscribed(uint64_t* ids, uint32_t max) {
-  if (max >= 2) {
-    ids[0] = 0x7000000000000007ULL;
-    ids[1] = 8;
-  }
+FAKE_EXPORT bool SteamAPI_ISteamUGC_GetItemInstallInfo(tText s, uint64_t item, uint64_t* size,
+                                                       char* folder, uint32_t folderSize,
+                                                       uint32_t* stamp) {
+  *size = 0x200000000ULL;
+  snprintf(folder, folderSize, "/items/%llx", static_cast<unsigned long long>(item));
+  *stamp = 1234;
+  return logged(true, "ISteamUGC_GetItemInstallInfo", s, item, folderSize);
 }
-
 #if FAKE_SDK >= 162
-FAKE_EXPORT uint32_t SteamAPI_ISteamUGC_GetSubscribedItems(const char* self, uint64_t* ids,
-                                                           uint32_t max, bool disabled) {
-  note("%s GetSubscribedItems %u disabled=%d", self, max, disabled);
-  listSubscribed(ids, max);
-  return 2;
+FAKE_EXPORT uint32_t SteamAPI_ISteamUGC_GetSubscribedItems(tText s, uint64_t* ids, uint32_t max,
+                                                           bool disabled) {
+  ids[0] = 0x7000000000000007ULL;
+  return logged(1u, "ISteamUGC_GetSubscribedItems", s, max, disabled);
 }
 #else
-FAKE_EXPORT uint32_t SteamAPI_ISteamUGC_GetSubscribedItems(const char* self, uint64_t* ids,
-                                                           uint32_t max) {
-  note("%s GetSubscribedItems %u", self, max);
-  listSubscribed(ids, max);
-  return 2;
+FAKE_EXPORT uint32_t SteamAPI_ISteamUGC_GetSubscribedItems(tText s, uint64_t* ids, uint32_t max) {
+  ids[0] = 0x7000000000000007ULL;
+  return logged(1u, "ISteamUGC_GetSubscribedItems", s, max);
 }
 #endif
-
-FAKE_EXPORT bool SteamAPI_ISteamUGC_GetItemInstallInfo(const char* self, uint64_t item,
-                                                       uint64_t* size, char* folder,
-                                                       uint32_t folderSize, uint32_t* stamp) {
-  note("%s GetItemInstallInfo %llx %u", self, (unsigned long long)item, folderSize);
-  *size = 0x200000000ULL;
-  snprintf(folder, folderSize, "/items/%llx", (unsigned long long)item);
-  *stamp = 1234;
-  return true;
-}
-
-#ifndef FAKE_LACKS_DOWNLOAD
-FAKE_EXPORT bool SteamAPI_ISteamUGC_DownloadItem(const char* self, uint64_t item, bool high) {
-  note("%s DownloadItem %llx %d", self, (unsigned long long)item, high);
-  return true;
-}
-#endif
-
-FAKE_EXPORT uint64_t SteamAPI_ISteamUGC_DeleteItem(const char* self, uint64_t item) {
-  note("%s DeleteItem %llx", self, (unsigned long long)item);
-  return 0x8000000000000008ULL;
-}
