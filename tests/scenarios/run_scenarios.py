@@ -3,9 +3,7 @@
 in a fresh sandbox each, their answers typed, the tool's whole output
 compared with the dialogue. README.md gives the format."""
 
-import argparse
 import concurrent.futures
-import difflib
 import json
 import os
 import re
@@ -17,6 +15,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.dirname(HERE))
 import harness  # noqa: E402
+from harness import Failure, read  # noqa: E402
 
 TIMEOUT = 20.0
 EOF = "^D"
@@ -42,10 +41,6 @@ MARK = re.compile(r"(@[a-z]+|/>)(?:\(([^)]*)\))?(.*)$")
 
 class ScenarioError(Exception):
     """A broken scenario file or a setup step that failed."""
-
-
-class CheckFailed(Exception):
-    """An expectation that the run did not meet."""
 
 
 def decode_escapes(text):
@@ -166,7 +161,7 @@ def json_select(value, path):
             return [json_select(item, path[match.end():]) for item in value]
         return json_select(value[key] if key else value[int(index)], path[match.end():])
     except (KeyError, IndexError, TypeError):
-        raise CheckFailed("no %s in %s" % (path, json.dumps(value)[:300]))
+        raise Failure("no %s in %s" % (path, json.dumps(value)[:300]))
 
 
 def json_check(document, check, expand):
@@ -182,7 +177,7 @@ def json_check(document, check, expand):
     except json.JSONDecodeError:
         raise ScenarioError("not JSON: %r" % operand)
     if value != expected:
-        raise CheckFailed("%s%s is %s, expected %s" % (
+        raise Failure("%s%s is %s, expected %s" % (
             count, path or "the output", json.dumps(value)[:300], json.dumps(expected)))
 
 
@@ -195,7 +190,7 @@ class Scenario:
         for name in ("cwd", "game", "store", "bin"):
             self.set_path(name, getattr(sandbox, name))
         self.set_path("tmp", sandbox.root)
-        self.set_path("data", os.path.join(HERE, "data"))
+        self.set_path("data", harness.DATA)
         self.set_path("tool_folder", os.path.dirname(programs.tool))
         self.host["sep"] = self.tool["sep"] = "\\" if programs.windows else "/"
 
@@ -282,7 +277,7 @@ class Scenario:
             while True:
                 try:
                     return self.check(Step(step.line_no, args, step.rest))
-                except CheckFailed:
+                except Failure:
                     if time.monotonic() > deadline:
                         raise
                     time.sleep(0.05)
@@ -290,18 +285,18 @@ class Scenario:
             return self.json_checks(step)
         path = self.expand(args[0], "host")
         if verb == "missing" and os.path.lexists(path):
-            raise CheckFailed("%s exists" % path)
+            raise Failure("%s exists" % path)
         if verb == "file" and (read(path) if os.path.isfile(path) else None) != \
                 self.content(step):
-            raise CheckFailed("%s holds %r, expected %r" % (
+            raise Failure("%s holds %r, expected %r" % (
                 path, os.path.isfile(path) and read(path)[:400], self.content(step)[:400]))
         if verb == "same" and read(path) != read(self.expand(args[1], "host")):
-            raise CheckFailed("%s differs from %s" % (path, args[1]))
+            raise Failure("%s differs from %s" % (path, args[1]))
         if verb in ("dir", "tree"):
             wanted = sorted(self.expand(word) for word in shlex.split(step.rest or ""))
             actual = harness.tree(path, verb == "tree") if os.path.isdir(path) else None
             if actual != wanted:
-                raise CheckFailed("%s holds %s, expected %s" % (path, actual, wanted))
+                raise Failure("%s holds %s, expected %s" % (path, actual, wanted))
         if verb not in ("missing", "file", "same", "dir", "tree"):
             raise ScenarioError("line %d: unknown check %r" % (step.line_no, verb))
 
@@ -312,12 +307,12 @@ class Scenario:
         try:
             document = json.loads(out)
         except json.JSONDecodeError as error:
-            raise CheckFailed("not JSON (%s): %r" % (error, out[:200]))
+            raise Failure("not JSON (%s): %r" % (error, out[:200]))
         for line_no, check in step.checks:
             try:
                 json_check(document, check, self.expand)
-            except CheckFailed as failure:
-                raise CheckFailed("line %d %r: %s" % (line_no, check, failure))
+            except Failure as failure:
+                raise Failure("line %d %r: %s" % (line_no, check, failure))
 
 
 def run(programs, path, keep):
@@ -337,7 +332,7 @@ def run(programs, path, keep):
         report = [] if result.code is not None else ["killed after %g s" % TIMEOUT]
         if result.text() not in wanted:
             report.append("standard output differs (- expected, + actual):")
-            report += diff_lines(wanted[0], result.text())
+            report += harness.diff_lines(wanted[0], result.text())
         status = int(given.get("status", ["0"])[0])
         if result.code not in (None, status):
             report.append("exit status %d, expected %d" % (result.code, status))
@@ -345,11 +340,11 @@ def run(programs, path, keep):
         stderr = [step for step in setup if step.words[0] == "stderr"]
         if stderr and err != scenario.expand(decode_escapes(stderr[0].rest or "")):
             report.append("standard error differs (- expected, + actual):")
-            report += diff_lines(scenario.expand(decode_escapes(stderr[0].rest or "")), err)
+            report += harness.diff_lines(scenario.expand(decode_escapes(stderr[0].rest or "")), err)
         for step in after if not report else []:
             try:
                 scenario.check(step)
-            except CheckFailed as failure:
+            except Failure as failure:
                 report.append("after-check at line %d: %s" % (step.line_no, failure))
                 break
         if report and result.err.strip():
@@ -358,28 +353,10 @@ def run(programs, path, keep):
                                                              "%.1fs" % result.elapsed)
 
 
-def read(path):
-    with open(path, "rb") as handle:
-        return handle.read()
-
-
-def diff_lines(expected, actual):
-    """A unified diff, line breaks and control characters as escapes."""
-    return [line.rstrip("\n") if line.startswith(("---", "+++", "@@")) else
-            line[0] + repr(line[1:])[1:-1] for line in difflib.unified_diff(
-                expected.splitlines(True), actual.splitlines(True), "expected", "actual")]
-
-
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--tool", required=True, help="the drav-workshop executable")
-    parser.add_argument("--localsteam", required=True, help="the drav-localsteam one")
-    parser.add_argument("--wrapper", default="", help="runs both, e.g. 'wine'")
-    parser.add_argument("--filter", default="", help="only scenarios whose name holds this")
-    parser.add_argument("-j", type=int, default=1, help="scenarios run at once")
-    parser.add_argument("--keep", action="store_true", help="keep the temporary folders")
-    args = parser.parse_args()
-    programs = harness.Programs(args.tool, args.localsteam, args.wrapper)
+    args, programs = harness.parse_args(
+        (["--filter"], dict(default="", help="only scenarios whose name holds this")),
+        (["-j"], dict(type=int, default=1, help="scenarios run at once")))
     paths = sorted(os.path.join(base, name) for base, _, files in os.walk(HERE)
                    for name in files if name.endswith(".scn") and args.filter in
                    os.path.relpath(os.path.join(base, name), HERE).replace(os.sep, "/"))
