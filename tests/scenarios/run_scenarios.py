@@ -36,6 +36,10 @@ MARKS = {
                 "upload\n  (no matching file in this folder)\nType a number, a path in this "
                 "folder or a full path; an empty line cancels." + harness.PROMPT,
 }
+# Marks that stand for several lines of the dialogue.
+SHORTHANDS = {"@exit": ["@menu x", "@done"],
+              "@update": ["@menu 2", "Talking to Steam Workshop...", "", "",
+                          "Choose which item to update:"]}
 MARK = re.compile(r"(@[a-z]+|/>)(?:\(([^)]*)\))?(.*)$")
 
 
@@ -93,8 +97,7 @@ def parse_steps(lines, path):
 def parse_dialogue(lines, path):
     """The expected output (placeholders not yet expanded) and the answers."""
     output, answers, ended, unread = [], [], False, False
-    lines = [(n, part) for n, line in lines
-             for part in (["@menu x", "@done"] if line == "@exit" else [line])]
+    lines = [(n, part) for n, line in lines for part in SHORTHANDS.get(line, [line])]
     while lines and lines[-1][1] == "":
         lines.pop()
     for line_no, line in lines:
