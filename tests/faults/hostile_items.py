@@ -1,23 +1,19 @@
 #!/usr/bin/env python3
-"""Hostile items and shared folders: what an install skips, awkward names,
-files too big to write, a second copy of the tool on one workshop path."""
+"""Awkward names, files too big to write, a second copy of the tool on one
+workshop path."""
 
 import json
 import os
-import sys
 import re
 import resource
 import signal
 import subprocess
+import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import harness as hn  # noqa: E402
 
-# Item files the install must skip, with a word of the reason it gives.
-SKIPPED = {"workshopPath.txt": "own files", "Levels": "folders", "notes.txt": "folder or link",
-           "stolen.txt": "regular", "pipe.txt": "regular"}
-ESCAPES = "a\x1b[2Jb\nInstalling.txt"
 LIMIT = 256 * 1024
 BIG = b"drav big asset\n" * (LIMIT // 8)    # about twice the limit
 
@@ -33,36 +29,6 @@ AWKWARD = [("Red Canyon ñ 地图.tmx", "1", "Levels", True),
            (name_of_bytes("long map ", ".tmx", "m"), "1", "Levels", True),
            (name_of_bytes("translations_ünï côdé ", ".txt", "é"), "7", "", False),
            ("bots_ the  blank\tbots .txt", "6", "ai", False)]
-
-
-def install_skips(sandbox, rng):
-    """Also: CR-LF answers are understood, and another app's subscription is
-    not the game's."""
-    with sandbox() as setup:
-        paths = [os.path.join(setup.root, "src", name)
-                 for name in list(SKIPPED)[:3] + ["readme", ESCAPES, "arena.tmx"]]
-        for path in paths:
-            hn.write(path, os.path.basename(path).encode())
-        item = setup.publish("Hostile", *paths[:-1])
-        other = setup.publish("Elsewhere", paths[-1], "--app", "999")
-        setup.localsteam("subscribe", setup.store, item, other)
-        setup.localsteam("install", setup.store, item)
-        cache = os.path.join(setup.store, "cache", item)
-        hn.write(os.path.join(setup.root, "secret"), b"private")
-        os.symlink(os.path.join(setup.root, "secret"), os.path.join(cache, "stolen.txt"))
-        os.mkfifo(os.path.join(cache, "pipe.txt"))
-        os.makedirs(os.path.join(setup.game, "notes.txt"))
-        hn.write(os.path.join(setup.game, ".drav-tmp-0123456789abcdef"), b"left by a kill")
-        run = setup.run(b"3\r\nx\r\n")
-        hn.check_clean_end(run, "an install of a hostile item")
-        for name, why in SKIPPED.items():
-            hn.check(re.search('\nSkipped "%s": [^\n]*%s' % (re.escape(name), why), run.text()),
-                     "no skip of %s for %r:\n%s" % (name, why, run.text()))
-        # The console shows control characters as "?"; the file keeps its name.
-        hn.check('Installing the UNKNOWN "a?[2Jb?Installing.txt"' in run.text() and
-                 "\x1b" not in run.text() and "arena" not in run.text(), run.text())
-        hn.check(hn.tree(setup.game) == [ESCAPES, "notes.txt/", "readme"],
-                 "the game folder holds %s" % hn.tree(setup.game))
 
 
 def awkward_names(sandbox, rng):
@@ -160,4 +126,4 @@ def second_copy(sandbox, rng):
 
 
 if __name__ == "__main__":
-    hn.main([install_skips, awkward_names, file_too_big, second_copy])
+    hn.main([awkward_names, file_too_big, second_copy])

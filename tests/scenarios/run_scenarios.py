@@ -64,6 +64,11 @@ def decode_escapes(text):
     return re.sub(r"\\(x[0-9a-fA-F]{2}|.?)", one, text)
 
 
+def split(text):
+    """Words as a shell splits them; escapes in quoted words decoded."""
+    return [decode_escapes(word) for word in shlex.split(text or "")]
+
+
 class Step:
     def __init__(self, line_no, words, rest=None):
         self.line_no, self.words, self.rest = line_no, words, rest
@@ -88,7 +93,7 @@ def parse_steps(lines, path):
             head, _, rest = stripped.partition(" =")
             rest = rest[1:]
         try:
-            steps.append(Step(line_no, shlex.split(head), rest))
+            steps.append(Step(line_no, split(head), rest))
         except ValueError as error:
             raise ScenarioError("%s:%d: %s" % (path, line_no, error))
     return steps
@@ -244,7 +249,7 @@ class Scenario:
         if verb == "localsteam":
             self.localsteam(step, step.words[1:])
         elif verb == "let":
-            words = shlex.split(step.rest or "")
+            words = split(step.rest)
             if len(host) != 1 or words[:1] != ["localsteam"]:
                 raise ScenarioError("line %d: let NAME = localsteam ..." % step.line_no)
             self.host[host[0]] = self.tool[host[0]] = self.localsteam(step, words[1:])
@@ -255,6 +260,9 @@ class Scenario:
             os.makedirs(os.path.dirname(host[0]), exist_ok=True)
             with open(host[0], "wb") as handle:
                 handle.write(self.content(step))
+        elif verb in ("link", "fifo"):  # in place of a file
+            os.remove(host[-1])
+            os.symlink(*host) if verb == "link" else os.mkfifo(host[0])
         elif verb == "size":  # zero bytes added or cut off
             os.truncate(host[0], int(host[1]))
         elif verb == "copy" and os.path.isdir(host[0]):
@@ -296,7 +304,7 @@ class Scenario:
         if verb == "same" and read(path) != read(self.expand(args[1], "host")):
             raise Failure("%s differs from %s" % (path, args[1]))
         if verb in ("dir", "tree"):
-            wanted = sorted(self.expand(word) for word in shlex.split(step.rest or ""))
+            wanted = sorted(self.expand(word) for word in split(step.rest))
             actual = harness.tree(path, verb == "tree") if os.path.isdir(path) else None
             if actual != wanted:
                 raise Failure("%s holds %s, expected %s" % (path, actual, wanted))
