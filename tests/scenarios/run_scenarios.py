@@ -39,7 +39,9 @@ MARKS = {
 # Marks that stand for several lines of the dialogue.
 SHORTHANDS = {"@exit": ["@menu x", "@done"],
               "@update": ["@menu 2", "Talking to Steam Workshop...", "", "",
-                          "Choose which item to update:"]}
+                          "Choose which item to update:"],
+              "@create": ["@menu 1 \\", "Creating new workshop item...", "",
+                          "Workshop item successfully created!"]}
 MARK = re.compile(r"(@[a-z]+|/>)(?:\(([^)]*)\))?(.*)$")
 
 
