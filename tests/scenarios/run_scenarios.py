@@ -7,8 +7,10 @@ import concurrent.futures
 import json
 import os
 import re
+import resource
 import shlex
 import shutil
+import signal
 import sys
 import time
 
@@ -20,7 +22,7 @@ from harness import Failure, read  # noqa: E402
 TIMEOUT = 20.0
 EOF = "^D"
 TAKES_REST = ("file", "dir", "tree", "let", "stderr")
-RUN_STEPS = ("only", "store", "tool", "args", "status", "stderr", "nopath")
+RUN_STEPS = ("only", "store", "tool", "args", "status", "stderr", "nopath", "limit")
 # The marks of the dialogue; one that ends at a prompt takes an answer.
 MARKS = {
     "@banner": harness.BANNER + "\n",
@@ -41,7 +43,8 @@ SHORTHANDS = {"@exit": ["@menu x", "@done"],
               "@update": ["@menu 2", "Talking to Steam Workshop...", "", "",
                           "Choose which item to update:"],
               "@create": ["@menu 1 \\", "Creating new workshop item...", "",
-                          "Workshop item successfully created!"]}
+                          "Workshop item successfully created!"],
+              "@cleanexit": ["", "cleaning up...done!", "", "@menu x", "@done"]}
 MARK = re.compile(r"(@[a-z]+|/>)(?:\(([^)]*)\))?(.*)$")
 
 
@@ -328,6 +331,16 @@ class Scenario:
                 raise Failure("line %d %r: %s" % (line_no, check, failure))
 
 
+def size_limit(words):
+    """What the tool's process does first under `limit BYTES`: writes past
+    BYTES fail with EFBIG (SIGXFSZ ignored, so it doesn't end the tool)."""
+    def limit():
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (int(words[0]), int(words[0])))
+
+    return limit if words else None
+
+
 def run(programs, path, keep):
     """("passed" | "failed" | "skipped", details)."""
     setup, dialogues, after = parse_scenario(path)
@@ -340,7 +353,7 @@ def run(programs, path, keep):
         tool = scenario.prepare(setup)
         args = [scenario.expand(word) for word in given.get("args", [])]
         answers = scenario.expand(dialogues[0][1]).encode("utf-8", "surrogateescape")
-        result = box.run(answers, TIMEOUT, program=tool, args=args)
+        result = box.run(answers, TIMEOUT, size_limit(given.get("limit")), tool, args)
         wanted = [scenario.expand(output) for output, _ in dialogues]
         report = [] if result.code is not None else ["killed after %g s" % TIMEOUT]
         if result.text() not in wanted:
