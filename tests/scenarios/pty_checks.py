@@ -76,8 +76,7 @@ class Terminal:
         try:
             return self.process.wait(seconds)
         except subprocess.TimeoutExpired:
-            os.killpg(self.process.pid, signal.SIGKILL)
-            self.process.wait()
+            harness.kill_group(self.process)
         finally:
             if not hang_up:
                 self.after = termios.tcgetattr(self.master)

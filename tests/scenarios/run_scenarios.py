@@ -341,6 +341,12 @@ def size_limit(words):
     return limit if words else None
 
 
+def differences(what, wanted, actual):
+    """Nothing when `actual` is one of `wanted`, else the diff to the first."""
+    return [] if actual in wanted else ["%s differs (- expected, + actual):" % what] + \
+        harness.diff_lines(wanted[0], actual)
+
+
 def run(programs, path, keep):
     """("passed" | "failed" | "skipped", details)."""
     setup, dialogues, after = parse_scenario(path)
@@ -356,17 +362,14 @@ def run(programs, path, keep):
         result = box.run(answers, TIMEOUT, size_limit(given.get("limit")), tool, args)
         wanted = [scenario.expand(output) for output, _ in dialogues]
         report = [] if result.code is not None else ["killed after %g s" % TIMEOUT]
-        if result.text() not in wanted:
-            report.append("standard output differs (- expected, + actual):")
-            report += harness.diff_lines(wanted[0], result.text())
+        report += differences("standard output", wanted, result.text())
         status = int(given.get("status", ["0"])[0])
         if result.code not in (None, status):
             report.append("exit status %d, expected %d" % (result.code, status))
         err = result.err.decode("utf-8", "replace").replace("\r\n", "\n")
-        stderr = [step for step in setup if step.words[0] == "stderr"]
-        if stderr and err != scenario.expand(decode_escapes(stderr[0].rest or "")):
-            report.append("standard error differs (- expected, + actual):")
-            report += harness.diff_lines(scenario.expand(decode_escapes(stderr[0].rest or "")), err)
+        for step in (step for step in setup if step.words[0] == "stderr"):
+            report += differences("standard error",
+                                  [scenario.expand(decode_escapes(step.rest or ""))], err)
         for step in after if not report else []:
             try:
                 scenario.check(step)
