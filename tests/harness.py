@@ -5,11 +5,15 @@ workshop store made by the control tool, and a scripted run of the tool.
 Standard library only.
 """
 
+import argparse
+import difflib
 import os
+import random
 import shlex
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -26,6 +30,9 @@ TYPE_MENU = ("\nWhat kind of asset is it?\n1) A custom map (.tmx)\n2) Server set
              "\n7) A custom translation (.txt)\n8) A bots movement file (movements.txt)"
              + PROMPT)
 STAGING = "_DRAV_WORKSHOP_TEMP_"
+# The scenarios' data files, shared with the other scripts.
+DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "scenarios", "data")
+PREVIEW = os.path.join(DATA, "preview_a.png")
 
 
 def menu(path):
@@ -38,6 +45,10 @@ def menu(path):
 
 class HarnessError(Exception):
     """A set-up step that failed: the test can't say anything."""
+
+
+class Failure(Exception):
+    """An expectation that the run did not meet."""
 
 
 class Programs:
@@ -210,3 +221,96 @@ def tree(folder, recursive=True):
         if not recursive:
             break
     return sorted(names)
+
+
+def read(path):
+    with open(path, "rb") as handle:
+        return handle.read()
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as handle:
+        handle.write(data)
+
+
+def contents(folder):
+    """The files below `folder` (not the lock file) with their bytes."""
+    return {name: read(os.path.join(folder, name)) for name in tree(folder)
+            if not name.endswith("/")}
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+# What the sanitizers print when they find something.
+SANITIZER_MARKS = (b"ERROR: AddressSanitizer", b"ERROR: LeakSanitizer", b"runtime error:")
+
+
+def check_sanitizer(run, what):
+    marks = [mark.decode() for mark in SANITIZER_MARKS if mark in run.err]
+    check(not marks, "%s: the sanitizer reported %s:\n%s" % (what, marks, run.err_tail()))
+
+
+def check_clean_end(run, what):
+    """No sanitizer report, exit 0 in time, the completion message last."""
+    check_sanitizer(run, what)
+    check(run.code == 0 and run.text().endswith(COMPLETED),
+          "%s: exit status %s (None: killed at the time limit), output ending %r\n"
+          "  standard error:\n%s" % (what, run.code, run.text()[-600:], run.err_tail()))
+
+
+def diff_lines(expected, actual):
+    """A unified diff, line breaks and control characters as escapes."""
+    return [line.rstrip("\n") if line.startswith(("---", "+++", "@@")) else
+            line[0] + repr(line[1:])[1:-1] for line in difflib.unified_diff(
+                expected.splitlines(True), actual.splitlines(True), "expected", "actual")]
+
+
+def check_text(text, wanted, what, whole=False):
+    """`text` begins with (or, if `whole`, is) `wanted`; else the diff."""
+    shown = text if whole else text[:len(wanted)]
+    check(shown == wanted, "%s: the output differs (- expected, + actual):\n%s" % (
+        what, "\n".join(diff_lines(wanted, shown))))
+
+
+def parse_args(*extra):
+    """The options of every script that runs the programs, and `extra` ones
+    as (flags, keywords) pairs; the options and the programs."""
+    parser = argparse.ArgumentParser(description=sys.modules["__main__"].__doc__)
+    parser.add_argument("--tool", required=True, help="the drav-workshop executable")
+    parser.add_argument("--localsteam", required=True, help="the drav-localsteam one")
+    parser.add_argument("--wrapper", default="", help="runs both, e.g. 'wine'")
+    parser.add_argument("--keep", action="store_true", help="keep the temporary folders")
+    parser.add_argument("--draw", type=int, default=1, help="starts the random choices")
+    for flags, keywords in extra:
+        parser.add_argument(*flags, **keywords)
+    args = parser.parse_args()
+    return args, Programs(args.tool, args.localsteam, args.wrapper)
+
+
+def main(cases, prefix="drav-", **env):
+    """Runs each case(sandbox, rng), where `sandbox()` makes a sandbox whose
+    path file names its game folder and whose environment adds `env`. Each
+    case draws from its own generator, so it can be rerun alone with the
+    same draws. Exit status 1 if any case failed."""
+    args, programs = parse_args()
+
+    def sandbox():
+        box = Sandbox(programs, path_file=True, keep=args.keep, prefix=prefix)
+        box.env.update(env)
+        return box
+
+    failed = 0
+    for case in cases:
+        started = time.monotonic()
+        try:
+            case(sandbox, random.Random("%d/%s" % (args.draw, case.__name__)))
+            print("ok      %s (%.1fs)" % (case.__name__, time.monotonic() - started))
+        except (Failure, HarnessError) as failure:
+            failed += 1
+            print("FAILED  %s (draw %d)\n%s" % (case.__name__, args.draw, failure))
+        sys.stdout.flush()
+    sys.exit(1 if failed else 0)

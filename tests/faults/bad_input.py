@@ -6,8 +6,10 @@ question, then with the question's own refusal, and ends cleanly.
 
 import os
 import re
+import sys
 
-import fault_common as fc
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import harness as hn  # noqa: E402
 
 NOT_UNDERSTOOD = "\nI didn't understand your command.\n"
 INVALID_FILE = "\nInvalid choice!\nTry again? (y/n)\n/>"
@@ -56,7 +58,7 @@ GARBAGE = {
 
 def up_to_question(text, count):
     """`text` up to and with its `count`th prompt."""
-    return fc.PROMPT.join(text.split(fc.PROMPT)[:count]) + fc.PROMPT
+    return hn.PROMPT.join(text.split(hn.PROMPT)[:count]) + hn.PROMPT
 
 
 def check_variant(sandbox, what, timeout, change):
@@ -65,12 +67,12 @@ def check_variant(sandbox, what, timeout, change):
     with the sandbox's root as {tmp}."""
     with sandbox() as setup:
         answers, wanted = change([answer.encode() for answer in full_session(setup)])
-        run = setup.run(fc.answers(*answers), timeout=timeout)
-        fc.check_clean_end(run, what)
-        fc.check(len(run.out) < 64 * 1024, "%s: %d bytes of output" % (what, len(run.out)))
-        fc.check_text(run.text().replace(setup.root, "{tmp}"), wanted, what)
+        run = setup.run(hn.answers(*answers), timeout=timeout)
+        hn.check_clean_end(run, what)
+        hn.check(len(run.out) < 64 * 1024, "%s: %d bytes of output" % (what, len(run.out)))
+        hn.check_text(run.text().replace(setup.root, "{tmp}"), wanted, what)
         for folder in (setup.game, os.path.join(setup.root, "other")):
-            fc.check(not os.path.lexists(os.path.join(folder, fc.STAGING)),
+            hn.check(not os.path.lexists(os.path.join(folder, hn.STAGING)),
                      "%s: a staging folder is left in %s" % (what, folder))
         return run.text().replace(setup.root, "{tmp}")
 
@@ -80,9 +82,9 @@ def full_session(setup):
     a subscription and changes the workshop path; its answers."""
     levels = os.path.join(setup.game, "Levels")
     for name, data in (("game/Levels/canyon.tmx", b"<map/>"), ("src/dune.tmx", b"<map/>"),
-                       ("game/Levels/canyon.png", fc.read(fc.PREVIEW)),
+                       ("game/Levels/canyon.png", hn.read(hn.PREVIEW)),
                        ("game/Levels/canyon_v2.tmx", b"<map v='2'/>")):
-        fc.write(os.path.join(setup.root, name), data)
+        hn.write(os.path.join(setup.root, name), data)
     item = setup.publish("Dune", os.path.join(setup.root, "src", "dune.tmx"), "--owner", "2002")
     setup.localsteam("subscribe", setup.store, item)
     setup.localsteam("install", setup.store, item)
@@ -94,10 +96,10 @@ def full_session(setup):
 
 def every_question(sandbox, rng):
     reference = check_variant(sandbox, "the whole session", 20, lambda answers: (answers, ""))
-    fc.check(reference.count("\nUPLOAD SUCCESSFUL!\n") == 2 and "dune.tmx\"...done!" in reference
+    hn.check(reference.count("\nUPLOAD SUCCESSFUL!\n") == 2 and "dune.tmx\"...done!" in reference
              and "path is now: {tmp}/other" in reference, "the session failed:\n" + reference)
-    fc.check(reference.count(fc.PROMPT) == len(REACTIONS),
-             "%d questions for %d reactions" % (reference.count(fc.PROMPT), len(REACTIONS)))
+    hn.check(reference.count(hn.PROMPT) == len(REACTIONS),
+             "%d questions for %d reactions" % (reference.count(hn.PROMPT), len(REACTIONS)))
     for question, reaction in enumerate(REACTIONS):
         before = up_to_question(reference, question + 1)
         check_variant(sandbox, "the input ending before answer %d" % (question + 1), 10,
@@ -111,4 +113,4 @@ def every_question(sandbox, rng):
 
 
 if __name__ == "__main__":
-    fc.main([every_question])
+    hn.main([every_question])

@@ -1,24 +1,14 @@
 #!/usr/bin/env python3
-"""Hostile items and shared folders: what an install skips, awkward names,
-files too big to write, a content file inside the staging folder, a second
-copy of the tool on one workshop path."""
+"""Awkward names, and a second copy of the tool on one workshop path."""
 
-import json
 import os
 import re
-import resource
-import signal
 import subprocess
+import sys
 import time
 
-import fault_common as fc
-
-# Item files the install must skip, with a word of the reason it gives.
-SKIPPED = {"workshopPath.txt": "own files", "Levels": "folders", "notes.txt": "folder or link",
-           "stolen.txt": "regular", "pipe.txt": "regular"}
-ESCAPES = "a\x1b[2Jb\nInstalling.txt"
-LIMIT = 256 * 1024
-BIG = b"drav big asset\n" * (LIMIT // 8)    # about twice the limit
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import harness as hn  # noqa: E402
 
 
 def name_of_bytes(stem, extension, fill):
@@ -34,36 +24,6 @@ AWKWARD = [("Red Canyon ñ 地图.tmx", "1", "Levels", True),
            ("bots_ the  blank\tbots .txt", "6", "ai", False)]
 
 
-def install_skips(sandbox, rng):
-    """Also: CR-LF answers are understood, and another app's subscription is
-    not the game's."""
-    with sandbox() as setup:
-        paths = [os.path.join(setup.root, "src", name)
-                 for name in list(SKIPPED)[:3] + ["readme", ESCAPES, "arena.tmx"]]
-        for path in paths:
-            fc.write(path, os.path.basename(path).encode())
-        item = setup.publish("Hostile", *paths[:-1])
-        other = setup.publish("Elsewhere", paths[-1], "--app", "999")
-        setup.localsteam("subscribe", setup.store, item, other)
-        setup.localsteam("install", setup.store, item)
-        cache = os.path.join(setup.store, "cache", item)
-        fc.write(os.path.join(setup.root, "secret"), b"private")
-        os.symlink(os.path.join(setup.root, "secret"), os.path.join(cache, "stolen.txt"))
-        os.mkfifo(os.path.join(cache, "pipe.txt"))
-        os.makedirs(os.path.join(setup.game, "notes.txt"))
-        fc.write(os.path.join(setup.game, ".drav-tmp-0123456789abcdef"), b"left by a kill")
-        run = setup.run(b"3\r\nx\r\n")
-        fc.check_clean_end(run, "an install of a hostile item")
-        for name, why in SKIPPED.items():
-            fc.check(re.search('\nSkipped "%s": [^\n]*%s' % (re.escape(name), why), run.text()),
-                     "no skip of %s for %r:\n%s" % (name, why, run.text()))
-        # The console shows control characters as "?"; the file keeps its name.
-        fc.check('Installing the UNKNOWN "a?[2Jb?Installing.txt"' in run.text() and
-                 "\x1b" not in run.text() and "arena" not in run.text(), run.text())
-        fc.check(fc.tree(setup.game) == [ESCAPES, "notes.txt/", "readme"],
-                 "the game folder holds %s" % fc.tree(setup.game))
-
-
 def awkward_names(sandbox, rng):
     """A workshop path of blanks, non-ASCII and 255-byte folder names, over
     260 characters long: items are published from typed paths of such names
@@ -77,79 +37,20 @@ def awkward_names(sandbox, rng):
         typed, wanted = [], {}
         for index, (name, key, folder, preview) in enumerate(AWKWARD):
             wanted[os.path.join(folder, name)] = name.encode() * (50 + index)
-            fc.write(os.path.join(source, name), wanted[os.path.join(folder, name)])
+            hn.write(os.path.join(source, name), wanted[os.path.join(folder, name)])
             if preview:
-                fc.write(os.path.join(source, name[:-4] + ".png"), fc.read(fc.PREVIEW))
+                hn.write(os.path.join(source, name[:-4] + ".png"), hn.read(hn.PREVIEW))
             typed += ["1", key, "Item %d" % index, os.path.join(source, name)]
             typed += [] if preview else ["n"]
-        run = setup.run(fc.answers(*typed + ["x"]))
-        fc.check_clean_end(run, "publishing")
-        fc.check(run.text().count("\nUPLOAD SUCCESSFUL!\n") == len(AWKWARD) and
-                 fc.tree(game) == [], "publishing:\n" + run.text())
+        run = setup.run(hn.answers(*typed + ["x"]))
+        hn.check_clean_end(run, "publishing")
+        hn.check(run.text().count("\nUPLOAD SUCCESSFUL!\n") == len(AWKWARD) and
+                 hn.tree(game) == [], "publishing:\n" + run.text())
         ids = re.findall(r"\(workshop item: (\d+)\)", run.text())
         setup.localsteam("subscribe", setup.store, *ids)
         setup.localsteam("install", setup.store, *ids)
-        fc.check_clean_end(setup.run(fc.answers("3", "x")), "installing")
-        fc.check(fc.contents(game) == wanted, "the workshop path holds %s" % fc.tree(game))
-
-
-def limited():
-    # Ignored rather than default: the write then fails with EFBIG instead
-    # of the signal ending the tool.
-    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
-    resource.setrlimit(resource.RLIMIT_FSIZE, (LIMIT, LIMIT))
-
-
-def file_too_big(sandbox, rng):
-    """Every write past a file-size limit fails half-way. The big map's copy
-    fails, and so does the download that follows (the local service copies
-    in the tool's process); the small map after it is installed. A new item
-    of the big map fails at staging and is deleted again."""
-    with sandbox() as setup:
-        sources = {"arena.tmx": BIG, "bastion.tmx": b"<map/>"}
-        game = {"Levels/arena.tmx": b"old", "Levels/big.tmx": BIG,
-                "Levels/big.png": fc.read(fc.PREVIEW)}
-        for folder, files in ((os.path.join(setup.root, "src"), sources), (setup.game, game)):
-            for name, data in files.items():
-                fc.write(os.path.join(folder, name), data)
-        ids = [setup.publish(name, os.path.join(setup.root, "src", name)) for name in sources]
-        setup.localsteam("subscribe", setup.store, *ids)
-        setup.localsteam("install", setup.store, *ids)
-        run = setup.run(fc.answers("3", "1", "1", "Big", os.path.join(
-            setup.game, "Levels", "big.tmx"), "x"), preexec_fn=limited)
-        fc.check_clean_end(run, "a file too big")
-        fc.check_text(run.text(), fc.BANNER + fc.menu(setup.game) + (
-            "\nInstalling workshop items...\n\nInstalling the Map \"arena.tmx\"..."
-            "\nFailed to write to arena.tmx: File too large\nfailed!\nDownloading..."
-            "\nSomething went wrong. Error: 37\nOperation failed."
-            "\nInstalling the Map \"bastion.tmx\"...done!") + fc.menu(setup.game), "install")
-        fc.check_text(run.text()[run.text().index("\nYou chose: big.tmx\n"):], (
-            "\nYou chose: big.tmx\n\nFailed to write to big.tmx: File too large\n"
-            "\nFailed to set up the files for upload. Exiting..."
-            "\nThe unfinished workshop item %d was deleted again.\n\ncleaning up...done!\n"
-            % (int(ids[1]) + 1)) + fc.menu(setup.game) + fc.COMPLETED, "staging", whole=True)
-        fc.check(fc.contents(setup.game) == dict(game, **{"Levels/bastion.tmx": b"<map/>"}),
-                 "the game folder holds %s" % fc.tree(setup.game))
-        # The download cache keeps the whole old copies and no half-made one;
-        # the store holds no new item.
-        cache = {"%s/%s" % (item, name): data for item, (name, data) in zip(ids, sources.items())}
-        listed = [str(item["id"]) for item in json.loads(setup.localsteam("list", setup.store))]
-        fc.check(fc.contents(os.path.join(setup.store, "cache")) == cache and
-                 sorted(listed) == ids, "the store holds a new item or a half copy")
-
-
-def content_in_staging(sandbox, rng):
-    with sandbox() as setup:
-        inside = os.path.join(setup.game, fc.STAGING, "only.tmx")
-        fc.write(inside, b"<map/>")
-        fc.write(os.path.join(setup.game, fc.STAGING, "only.png"), fc.read(fc.PREVIEW))
-        run = setup.run(fc.answers("1", "1", "Mine", inside, "n", "x"))
-        fc.check_clean_end(run, "a content file in the staging folder")
-        # Refused with its reason and asked again, not set up for upload.
-        fc.check("inside the staging folder" in run.text() and
-                 "Invalid choice!\nTry again? (y/n)" in run.text() and
-                 "UPLOAD SUCCESSFUL" not in run.text() and
-                 "Failed to set up" not in run.text(), run.text())
+        hn.check_clean_end(setup.run(hn.answers("3", "x")), "installing")
+        hn.check(hn.contents(game) == wanted, "the workshop path holds %s" % hn.tree(game))
 
 
 def second_copy(sandbox, rng):
@@ -158,19 +59,19 @@ def second_copy(sandbox, rng):
         first = subprocess.Popen(setup.programs.command(setup.programs.tool),
                                  stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
                                  cwd=setup.cwd, env=setup.env, start_new_session=True)
-        staged = os.path.join(setup.game, fc.STAGING, "staged.tmx")
+        staged = os.path.join(setup.game, hn.STAGING, "staged.tmx")
         time.sleep(2)
-        fc.write(staged, b"<map/>")
-        run = setup.run(fc.answers("x"))
+        hn.write(staged, b"<map/>")
+        run = setup.run(hn.answers("x"))
         kept = os.path.exists(staged)
         first.communicate(b"x\n", timeout=20)
-        fc.check_clean_end(run, "a second copy")
-        fc.check("Another copy of the tool is using the workshop path" in run.text() and
+        hn.check_clean_end(run, "a second copy")
+        hn.check("Another copy of the tool is using the workshop path" in run.text() and
                  "CHOOSE ACTION" not in run.text(), run.text())
-        fc.check(kept, "the second copy removed the staged file")
-        fc.check(not os.path.lexists(os.path.join(setup.game, fc.STAGING)),
+        hn.check(kept, "the second copy removed the staged file")
+        hn.check(not os.path.lexists(os.path.join(setup.game, hn.STAGING)),
                  "the first copy kept its staging folder")
 
 
 if __name__ == "__main__":
-    fc.main([install_skips, awkward_names, file_too_big, content_in_staging, second_copy])
+    hn.main([awkward_names, second_copy])

@@ -6,9 +6,11 @@ everything and removes those files.
 """
 
 import os
+import sys
 import time
 
-import fault_common as fc
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import harness as hn  # noqa: E402
 
 ITEMS = 200
 KILLS = 20
@@ -30,20 +32,20 @@ def content(label, name, size):
 def check_files(setup, files, label):
     """Each game file old or new, anything else a copy's temporary file that
     no asset kind matches; the number of new files."""
-    found = {os.path.join(setup.game, name) for name in fc.tree(setup.game)}
+    found = {os.path.join(setup.game, name) for name in hn.tree(setup.game)}
     strays = [os.path.basename(path) for path in found - set(files) if not path.endswith("/")]
-    fc.check(all(".drav-tmp" in name and not name.endswith(ASSET_SUFFIXES) for name in strays),
+    hn.check(all(".drav-tmp" in name and not name.endswith(ASSET_SUFFIXES) for name in strays),
              "%s: files that are no game file nor a copy's temporary file: %s" % (label, strays))
-    fc.check(found >= set(files), "%s: game files are gone" % label)
-    contents = {path: fc.read(path) for path in files}
+    hn.check(found >= set(files), "%s: game files are gone" % label)
+    contents = {path: hn.read(path) for path in files}
     torn = [path for path, data in contents.items() if data not in files[path]]
-    fc.check(not torn, "%s: neither the old nor the new content: %s" % (label, torn[:5]))
+    hn.check(not torn, "%s: neither the old nor the new content: %s" % (label, torn[:5]))
     return sum(contents[path] == new for path, (_, new) in files.items())
 
 
 def place_old(files):
     for path, (old, _) in files.items():
-        fc.write(path, old)
+        hn.write(path, old)
 
 
 def killed_install(sandbox, rng):
@@ -56,15 +58,15 @@ def killed_install(sandbox, rng):
             files[path] = (content("old", name, rng.randrange(200, 400) * 1024 + index),
                            content("new", name, rng.randrange(200, 400) * 1024 + 7 * index))
             source = os.path.join(setup.root, "src", str(index), name)
-            fc.write(source, files[path][1])
+            hn.write(source, files[path][1])
             ids.append(setup.publish(name, source))
         setup.localsteam("subscribe", setup.store, *ids)
         setup.localsteam("install", setup.store, *ids)
         place_old(files)
         # One whole install tells how long an install takes here.
-        timing = setup.run(fc.answers("3", "x"), timeout=120)
-        fc.check_clean_end(timing, "the timing run")
-        fc.check(check_files(setup, files, "the timing run") == ITEMS, "not all installed")
+        timing = setup.run(hn.answers("3", "x"), timeout=120)
+        hn.check_clean_end(timing, "the timing run")
+        hn.check(check_files(setup, files, "the timing run") == ITEMS, "not all installed")
         mixes = []
         for kill in range(KILLS):
             # Every other run starts from the old files again, so that late
@@ -73,18 +75,18 @@ def killed_install(sandbox, rng):
                 place_old(files)
             # Output to a file comes in blocks, so the moment is drawn from
             # the time the whole install took.
-            process = setup.start(fc.answers("3", "x"))
+            process = setup.start(hn.answers("3", "x"))
             time.sleep(rng.uniform(0.05, 0.95) * timing.elapsed)
-            fc.kill_group(process)
-            fc.check_sanitizer(setup.finish(process, 0), "kill %d" % kill)
+            hn.kill_group(process)
+            hn.check_sanitizer(setup.finish(process, 0), "kill %d" % kill)
             mixes.append("%d" % check_files(setup, files, "after kill %d" % kill))
-        final = setup.run(fc.answers("3", "x"), timeout=120)
-        fc.check_clean_end(final, "the run after the kills")
-        fc.check(check_files(setup, files, "the last run") == ITEMS and
-                 not any(".drav-tmp" in name for name in fc.tree(setup.game)),
-                 "the last run left old or temporary files: %s" % fc.tree(setup.game))
+        final = setup.run(hn.answers("3", "x"), timeout=120)
+        hn.check_clean_end(final, "the run after the kills")
+        hn.check(check_files(setup, files, "the last run") == ITEMS and
+                 not any(".drav-tmp" in name for name in hn.tree(setup.game)),
+                 "the last run left old or temporary files: %s" % hn.tree(setup.game))
         print("        new files after each kill: %s" % " ".join(mixes))
 
 
 if __name__ == "__main__":
-    fc.main([killed_install])
+    hn.main([killed_install])

@@ -4,7 +4,6 @@ their reset however the tool ends, pasted lines dropped, the pause and the
 terminal's mode after it, input that ends or hangs up, Ctrl-C, and progress
 lines fitted to the terminal's width. POSIX only; standard library only."""
 
-import argparse
 import fcntl
 import json
 import os
@@ -28,7 +27,6 @@ PROMPT = r"(?:%s)*\n/>(?:%s)?" % (SGR, GREEN)
 MENU = re.escape(harness.MENU_END) + PROMPT
 PAUSE = re.escape("Press any key to continue . . . ")
 LATENCY = 2.0
-FAILED = []
 
 
 class Terminal:
@@ -78,8 +76,7 @@ class Terminal:
         try:
             return self.process.wait(seconds)
         except subprocess.TimeoutExpired:
-            os.killpg(self.process.pid, signal.SIGKILL)
-            self.process.wait()
+            harness.kill_group(self.process)
         finally:
             if not hang_up:
                 self.after = termios.tcgetattr(self.master)
@@ -87,11 +84,7 @@ class Terminal:
 
 
 def check(condition, what, terminal):
-    """Prints one check and keeps its failure; the checks after it still run."""
-    print("%s %s" % ("ok     " if condition else "FAILED:", what))
-    if not condition:
-        print("the terminal showed:\n%r" % terminal.text[-800:])
-        FAILED.append(what)
+    harness.check(condition, "%s\nthe terminal showed:\n%r" % (what, terminal.text[-800:]))
 
 
 def coloured(text, *colours):
@@ -103,86 +96,89 @@ def coloured(text, *colours):
     return pattern + re.escape(text[at:])
 
 
-def session(box):
-    terminal = Terminal(box)
-    check(terminal.wait_for(re.escape(harness.MENU_END) + GREY + r"\n/>" + GREEN)
-          and re.match(coloured(harness.BANNER, (CYAN, "https:"), (GREEN, "Steam"),
-                                (GREY, "\n\n")), terminal.text)
-          and re.search(coloured(harness.menu(box.game).partition("\nx)")[0], (GREY, "\n\n"),
-                                 (GREEN, "\n\nCHOOSE"), (CYAN, "\n1) ")), terminal.text),
-          "the banner, the path, the heading and the list in their colours, the "
-          "prompt grey, the typing green", terminal)
-    # A block pasted at the menu: its first line answers, the rest is dropped.
-    terminal.answer(None, "?\nx\n")
-    check(terminal.wait_for(RED + re.escape("\nI didn't understand your command.\n")),
-          "an invalid key is answered in red", terminal)
-    terminal.answer(MENU, "", "the menu comes again")
-    check(terminal.wait_for("has completed", 1.5) is None and terminal.process.poll() is
-          None, "the pasted \"x\" was dropped: the tool still waits", terminal)
-    terminal.answer(None, "x\n")
-    check(terminal.wait_for(GREEN + re.escape(harness.COMPLETED)),
-          "the completion message in green", terminal)
-    time.sleep(0.3)
-    check(terminal.process.poll() is None, "the pause holds the console", terminal)
-    terminal.answer(PAUSE, "k", "the pause asks for a key")
-    check(terminal.wait_for(r"\n", 5), "a key ends the pause", terminal)
-    check(terminal.finish() == 0 and terminal.modes == terminal.after,
-          "exit status 0, the terminal's modes as before (line mode, echo)", terminal)
-
-
-def colour_ends(box):
-    """The terminal's own colour back at every end; NO_COLOR."""
-    ends = (("x and a key", 0, None), ("SIGINT", -signal.SIGINT, signal.SIGINT),
-            ("SIGTERM", -signal.SIGTERM, signal.SIGTERM), ("NO_COLOR=1", 0, "1"),
-            ("NO_COLOR empty", 0, ""))
-    for name, status, how in ends:
-        box.env.pop("NO_COLOR", None)
-        box.env.update({"NO_COLOR": how} if isinstance(how, str) else {})
+def session(sandbox, rng):
+    with sandbox() as box:
         terminal = Terminal(box)
-        terminal.wait_for(MENU)
-        if isinstance(how, int):
-            os.kill(terminal.process.pid, how)
-        else:
-            terminal.answer(None, "x\n")
-            terminal.answer(PAUSE, "k", "the pause")
-        terminal.wait_for(r"(?!)", 3)  # everything up to the end of output
-        codes = re.findall(SGR, terminal.text)
-        check(terminal.finish() == status and bool(codes) == (how != "1") and
-              (not codes or codes[-1] == "\x1b[0m"), "%s: status %d, %s" % (
-                  name, status, "no colours" if how == "1" else "the last colour code "
-                  "the terminal's own"), terminal)
+        check(terminal.wait_for(re.escape(harness.MENU_END) + GREY + r"\n/>" + GREEN)
+              and re.match(coloured(harness.BANNER, (CYAN, "https:"), (GREEN, "Steam"),
+                                    (GREY, "\n\n")), terminal.text)
+              and re.search(coloured(harness.menu(box.game).partition("\nx)")[0], (GREY, "\n\n"),
+                                     (GREEN, "\n\nCHOOSE"), (CYAN, "\n1) ")), terminal.text),
+              "the banner, the path, the heading and the list in their colours, the "
+              "prompt grey, the typing green", terminal)
+        # A block pasted at the menu: its first line answers, the rest is dropped.
+        terminal.answer(None, "?\nx\n")
+        check(terminal.wait_for(RED + re.escape("\nI didn't understand your command.\n")),
+              "an invalid key is answered in red", terminal)
+        terminal.answer(MENU, "", "the menu comes again")
+        check(terminal.wait_for("has completed", 1.5) is None and terminal.process.poll() is
+              None, "the pasted \"x\" was dropped: the tool still waits", terminal)
+        terminal.answer(None, "x\n")
+        check(terminal.wait_for(GREEN + re.escape(harness.COMPLETED)),
+              "the completion message in green", terminal)
+        time.sleep(0.3)
+        check(terminal.process.poll() is None, "the pause holds the console", terminal)
+        terminal.answer(PAUSE, "k", "the pause asks for a key")
+        check(terminal.wait_for(r"\n", 5), "a key ends the pause", terminal)
+        check(terminal.finish() == 0 and terminal.modes == terminal.after,
+              "exit status 0, the terminal's modes as before (line mode, echo)", terminal)
 
 
-def input_ends(box):
+def colour_ends(sandbox, rng):
+    """The terminal's own colour back at every end; NO_COLOR."""
+    with sandbox() as box:
+        ends = (("x and a key", 0, None), ("SIGINT", -signal.SIGINT, signal.SIGINT),
+                ("SIGTERM", -signal.SIGTERM, signal.SIGTERM), ("NO_COLOR=1", 0, "1"),
+                ("NO_COLOR empty", 0, ""))
+        for name, status, how in ends:
+            box.env.pop("NO_COLOR", None)
+            box.env.update({"NO_COLOR": how} if isinstance(how, str) else {})
+            terminal = Terminal(box)
+            terminal.wait_for(MENU)
+            if isinstance(how, int):
+                os.kill(terminal.process.pid, how)
+            else:
+                terminal.answer(None, "x\n")
+                terminal.answer(PAUSE, "k", "the pause")
+            terminal.wait_for(r"(?!)", 3)  # everything up to the end of output
+            codes = re.findall(SGR, terminal.text)
+            check(terminal.finish() == status and bool(codes) == (how != "1") and
+                  (not codes or codes[-1] == "\x1b[0m"), "%s: status %d, %s" % (
+                      name, status, "no colours" if how == "1" else "the last colour code "
+                      "the terminal's own"), terminal)
+
+
+def input_ends(sandbox, rng):
     """Ctrl-D: the menu once more, then the terminal again; a hang-up while
     SIGHUP is ignored (as under nohup) ends the tool, whether it comes
     during a read or right after an answer; Ctrl-C deletes an unfinished item."""
-    box.env["NO_COLOR"] = "1"
-    terminal = Terminal(box)
-    terminal.answer(MENU, "\x04", "the menu")
-    terminal.wait_for(r"(?!)", 2)  # what a spinning menu would add
-    menus = terminal.text.count("CHOOSE ACTION")
-    terminal.answer(None, "x\n")
-    terminal.answer(PAUSE, "k", "the pause")
-    check(terminal.finish() == 0 and menus == 2, "Ctrl-D: the menu again once (%d times), "
-          "then x ends the tool" % menus, terminal)
-    for typed in ("", "\n"):
-        terminal = Terminal(box, argv=["sh", "-c", "trap '' HUP; exec \"$0\"",
-                                       box.programs.tool])
-        terminal.answer(MENU, typed, "the menu")
-        started = time.monotonic()
-        status = terminal.finish(hang_up=True)
-        check(status == 0, "hang-up %s: the tool ends (status %s after %.1f s)" % (
-            "after an answer" if typed else "during a read", status,
-            time.monotonic() - started), terminal)
-    terminal = Terminal(box)
-    terminal.answer(MENU, "1\n", "the menu")
-    terminal.wait_for(re.escape(harness.TYPE_MENU))
-    os.kill(terminal.process.pid, signal.SIGINT)
-    deleted = terminal.wait_for(r"The unfinished workshop item \d+ was deleted again\.")
-    items = json.loads(box.localsteam("list", box.seen(box.store)))
-    check(deleted and terminal.finish() == -signal.SIGINT and not items, "Ctrl-C while the "
-          "new item is unfinished: deleted again, then the end by the interrupt", terminal)
+    with sandbox() as box:
+        box.env["NO_COLOR"] = "1"
+        terminal = Terminal(box)
+        terminal.answer(MENU, "\x04", "the menu")
+        terminal.wait_for(r"(?!)", 2)  # what a spinning menu would add
+        menus = terminal.text.count("CHOOSE ACTION")
+        terminal.answer(None, "x\n")
+        terminal.answer(PAUSE, "k", "the pause")
+        check(terminal.finish() == 0 and menus == 2, "Ctrl-D: the menu again once (%d times), "
+              "then x ends the tool" % menus, terminal)
+        for typed in ("", "\n"):
+            terminal = Terminal(box, argv=["sh", "-c", "trap '' HUP; exec \"$0\"",
+                                           box.programs.tool])
+            terminal.answer(MENU, typed, "the menu")
+            started = time.monotonic()
+            status = terminal.finish(hang_up=True)
+            check(status == 0, "hang-up %s: the tool ends (status %s after %.1f s)" % (
+                "after an answer" if typed else "during a read", status,
+                time.monotonic() - started), terminal)
+        terminal = Terminal(box)
+        terminal.answer(MENU, "1\n", "the menu")
+        terminal.wait_for(re.escape(harness.TYPE_MENU))
+        os.kill(terminal.process.pid, signal.SIGINT)
+        deleted = terminal.wait_for(r"The unfinished workshop item \d+ was deleted again\.")
+        items = json.loads(box.localsteam("list", box.seen(box.store)))
+        check(deleted and terminal.finish() == -signal.SIGINT and not items, "Ctrl-C while the "
+              "new item is unfinished: deleted again, then the end by the interrupt", terminal)
 
 
 def erased(progress):
@@ -218,41 +214,42 @@ def upload(box, terminal, path, at_once):
     return re.sub(SGR, "", result.group(1)) if result else ""
 
 
-def progress(box):
+def progress(sandbox, rng):
     """The longest progress form that fits before the terminal's edge."""
-    box.env["NO_COLOR"] = ""
-    box.localsteam("set", box.store, "latency", str(int(LATENCY * 1000)))
-    theirs = os.path.join(box.root, "theirs.txt")
-    with open(theirs, "w") as handle:
-        handle.write("serverSettings of a stranger\n")
-    box.localsteam("subscribe", box.store, box.publish("Theirs", theirs, "--owner", "7"))
-    terminal = Terminal(box)
-    shown = upload(box, terminal, write_bots(box.game), False)
-    check(re.search(r"\((preparing|uploading \d+ of \d+ bytes|committing)\)", shown),
-          "160 columns: the long progress forms", terminal)
-    # An upload line that wraps and ends at column 72 of 80: room for
-    # "(42%)", not for "(uploading 500 of 500 bytes)".
-    folder = os.path.join(box.game, "g" * (232 - len("Uploading '%s//bots_pty.txt'... "
-                                                     % box.game)))
-    os.mkdir(folder)
-    terminal.resize(80)
-    shown = upload(box, terminal, write_bots(folder), True)
-    check(re.search(r"\(\d+%\)", shown) and "bytes" not in shown,
-          "80 columns: the progress as a percentage", terminal)
-    # "Downloading..." and "(downloading |)" would fill the line exactly.
-    terminal.resize(29)
-    terminal.answer(MENU, "3\n", "the menu")
-    result = terminal.wait_for(r"Downloading\.\.\.(.*?)(?:%s)*SUCCESS!" % SGR, LATENCY + 60)
-    spinner = re.sub(SGR, "", result.group(1)) if result else ""
-    check(re.search(r"[|/\\-]", spinner) and "(" not in spinner and erased(spinner),
-          "29 columns: the short spinner, erased before the result", terminal)
-    terminal.answer(MENU, "x\n", "the menu")
-    terminal.answer(PAUSE, "k", "the pause")
-    mine = [item["id"] for item in json.loads(box.localsteam("list", box.store))
-            if item["owner"] != 7]
-    content = [json.loads(box.localsteam("show", box.store, str(id)))["content"] for id in mine]
-    check(terminal.finish() == 0 and content == [[{"name": "bots_pty.txt", "size": 500}]] * 2,
-          "exit status 0, both items hold the uploaded file", terminal)
+    with sandbox() as box:
+        box.env["NO_COLOR"] = ""
+        box.localsteam("set", box.store, "latency", str(int(LATENCY * 1000)))
+        theirs = os.path.join(box.root, "theirs.txt")
+        with open(theirs, "w") as handle:
+            handle.write("serverSettings of a stranger\n")
+        box.localsteam("subscribe", box.store, box.publish("Theirs", theirs, "--owner", "7"))
+        terminal = Terminal(box)
+        shown = upload(box, terminal, write_bots(box.game), False)
+        check(re.search(r"\((preparing|uploading \d+ of \d+ bytes|committing)\)", shown),
+              "160 columns: the long progress forms", terminal)
+        # An upload line that wraps and ends at column 72 of 80: room for
+        # "(42%)", not for "(uploading 500 of 500 bytes)".
+        folder = os.path.join(box.game, "g" * (232 - len("Uploading '%s//bots_pty.txt'... "
+                                                         % box.game)))
+        os.mkdir(folder)
+        terminal.resize(80)
+        shown = upload(box, terminal, write_bots(folder), True)
+        check(re.search(r"\(\d+%\)", shown) and "bytes" not in shown,
+              "80 columns: the progress as a percentage", terminal)
+        # "Downloading..." and "(downloading |)" would fill the line exactly.
+        terminal.resize(29)
+        terminal.answer(MENU, "3\n", "the menu")
+        result = terminal.wait_for(r"Downloading\.\.\.(.*?)(?:%s)*SUCCESS!" % SGR, LATENCY + 60)
+        spinner = re.sub(SGR, "", result.group(1)) if result else ""
+        check(re.search(r"[|/\\-]", spinner) and "(" not in spinner and erased(spinner),
+              "29 columns: the short spinner, erased before the result", terminal)
+        terminal.answer(MENU, "x\n", "the menu")
+        terminal.answer(PAUSE, "k", "the pause")
+        mine = [item["id"] for item in json.loads(box.localsteam("list", box.store))
+                if item["owner"] != 7]
+        content = [json.loads(box.localsteam("show", box.store, str(id)))["content"] for id in mine]
+        check(terminal.finish() == 0 and content == [[{"name": "bots_pty.txt", "size": 500}]] * 2,
+              "exit status 0, both items hold the uploaded file", terminal)
 
 
 def write_bots(folder):
@@ -262,19 +259,6 @@ def write_bots(folder):
     return path
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--tool", required=True)
-    parser.add_argument("--localsteam", required=True)
-    args = parser.parse_args()
-    for group in (session, colour_ends, input_ends, progress):
-        with harness.Sandbox(harness.Programs(args.tool, args.localsteam), path_file=True,
-                             prefix="drav-pty-") as box:
-            box.env["TERM"] = "xterm"
-            group(box)
-    print("%d failed" % len(FAILED))
-    return 1 if FAILED else 0
-
 
 if __name__ == "__main__":
-    sys.exit(main())
+    harness.main([session, colour_ends, input_ends, progress], "drav-pty-", TERM="xterm")

@@ -3,25 +3,26 @@
 in a fresh sandbox each, their answers typed, the tool's whole output
 compared with the dialogue. README.md gives the format."""
 
-import argparse
 import concurrent.futures
-import difflib
 import json
 import os
 import re
+import resource
 import shlex
 import shutil
+import signal
 import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.dirname(HERE))
 import harness  # noqa: E402
+from harness import Failure, read  # noqa: E402
 
 TIMEOUT = 20.0
 EOF = "^D"
 TAKES_REST = ("file", "dir", "tree", "let", "stderr")
-RUN_STEPS = ("only", "store", "tool", "args", "status", "stderr", "nopath")
+RUN_STEPS = ("only", "store", "tool", "args", "status", "stderr", "nopath", "limit")
 # The marks of the dialogue; one that ends at a prompt takes an answer.
 MARKS = {
     "@banner": harness.BANNER + "\n",
@@ -37,15 +38,18 @@ MARKS = {
                 "upload\n  (no matching file in this folder)\nType a number, a path in this "
                 "folder or a full path; an empty line cancels." + harness.PROMPT,
 }
+# Marks that stand for several lines of the dialogue.
+SHORTHANDS = {"@exit": ["@menu x", "@done"],
+              "@update": ["@menu 2", "Talking to Steam Workshop...", "", "",
+                          "Choose which item to update:"],
+              "@create": ["@menu 1 \\", "Creating new workshop item...", "",
+                          "Workshop item successfully created!"],
+              "@cleanexit": ["", "cleaning up...done!", "", "@menu x", "@done"]}
 MARK = re.compile(r"(@[a-z]+|/>)(?:\(([^)]*)\))?(.*)$")
 
 
 class ScenarioError(Exception):
     """A broken scenario file or a setup step that failed."""
-
-
-class CheckFailed(Exception):
-    """An expectation that the run did not meet."""
 
 
 def decode_escapes(text):
@@ -63,6 +67,11 @@ def decode_escapes(text):
         return simple[code]
 
     return re.sub(r"\\(x[0-9a-fA-F]{2}|.?)", one, text)
+
+
+def split(text):
+    """Words as a shell splits them; escapes in quoted words decoded."""
+    return [decode_escapes(word) for word in shlex.split(text or "")]
 
 
 class Step:
@@ -89,7 +98,7 @@ def parse_steps(lines, path):
             head, _, rest = stripped.partition(" =")
             rest = rest[1:]
         try:
-            steps.append(Step(line_no, shlex.split(head), rest))
+            steps.append(Step(line_no, split(head), rest))
         except ValueError as error:
             raise ScenarioError("%s:%d: %s" % (path, line_no, error))
     return steps
@@ -98,8 +107,7 @@ def parse_steps(lines, path):
 def parse_dialogue(lines, path):
     """The expected output (placeholders not yet expanded) and the answers."""
     output, answers, ended, unread = [], [], False, False
-    lines = [(n, part) for n, line in lines
-             for part in (["@menu x", "@done"] if line == "@exit" else [line])]
+    lines = [(n, part) for n, line in lines for part in SHORTHANDS.get(line, [line])]
     while lines and lines[-1][1] == "":
         lines.pop()
     for line_no, line in lines:
@@ -166,7 +174,7 @@ def json_select(value, path):
             return [json_select(item, path[match.end():]) for item in value]
         return json_select(value[key] if key else value[int(index)], path[match.end():])
     except (KeyError, IndexError, TypeError):
-        raise CheckFailed("no %s in %s" % (path, json.dumps(value)[:300]))
+        raise Failure("no %s in %s" % (path, json.dumps(value)[:300]))
 
 
 def json_check(document, check, expand):
@@ -182,7 +190,7 @@ def json_check(document, check, expand):
     except json.JSONDecodeError:
         raise ScenarioError("not JSON: %r" % operand)
     if value != expected:
-        raise CheckFailed("%s%s is %s, expected %s" % (
+        raise Failure("%s%s is %s, expected %s" % (
             count, path or "the output", json.dumps(value)[:300], json.dumps(expected)))
 
 
@@ -195,7 +203,7 @@ class Scenario:
         for name in ("cwd", "game", "store", "bin"):
             self.set_path(name, getattr(sandbox, name))
         self.set_path("tmp", sandbox.root)
-        self.set_path("data", os.path.join(HERE, "data"))
+        self.set_path("data", harness.DATA)
         self.set_path("tool_folder", os.path.dirname(programs.tool))
         self.host["sep"] = self.tool["sep"] = "\\" if programs.windows else "/"
 
@@ -246,7 +254,7 @@ class Scenario:
         if verb == "localsteam":
             self.localsteam(step, step.words[1:])
         elif verb == "let":
-            words = shlex.split(step.rest or "")
+            words = split(step.rest)
             if len(host) != 1 or words[:1] != ["localsteam"]:
                 raise ScenarioError("line %d: let NAME = localsteam ..." % step.line_no)
             self.host[host[0]] = self.tool[host[0]] = self.localsteam(step, words[1:])
@@ -257,6 +265,9 @@ class Scenario:
             os.makedirs(os.path.dirname(host[0]), exist_ok=True)
             with open(host[0], "wb") as handle:
                 handle.write(self.content(step))
+        elif verb in ("link", "fifo"):  # in place of a file
+            os.remove(host[-1])
+            os.symlink(*host) if verb == "link" else os.mkfifo(host[0])
         elif verb == "size":  # zero bytes added or cut off
             os.truncate(host[0], int(host[1]))
         elif verb == "copy" and os.path.isdir(host[0]):
@@ -282,7 +293,7 @@ class Scenario:
             while True:
                 try:
                     return self.check(Step(step.line_no, args, step.rest))
-                except CheckFailed:
+                except Failure:
                     if time.monotonic() > deadline:
                         raise
                     time.sleep(0.05)
@@ -290,18 +301,18 @@ class Scenario:
             return self.json_checks(step)
         path = self.expand(args[0], "host")
         if verb == "missing" and os.path.lexists(path):
-            raise CheckFailed("%s exists" % path)
+            raise Failure("%s exists" % path)
         if verb == "file" and (read(path) if os.path.isfile(path) else None) != \
                 self.content(step):
-            raise CheckFailed("%s holds %r, expected %r" % (
+            raise Failure("%s holds %r, expected %r" % (
                 path, os.path.isfile(path) and read(path)[:400], self.content(step)[:400]))
         if verb == "same" and read(path) != read(self.expand(args[1], "host")):
-            raise CheckFailed("%s differs from %s" % (path, args[1]))
+            raise Failure("%s differs from %s" % (path, args[1]))
         if verb in ("dir", "tree"):
-            wanted = sorted(self.expand(word) for word in shlex.split(step.rest or ""))
+            wanted = sorted(self.expand(word) for word in split(step.rest))
             actual = harness.tree(path, verb == "tree") if os.path.isdir(path) else None
             if actual != wanted:
-                raise CheckFailed("%s holds %s, expected %s" % (path, actual, wanted))
+                raise Failure("%s holds %s, expected %s" % (path, actual, wanted))
         if verb not in ("missing", "file", "same", "dir", "tree"):
             raise ScenarioError("line %d: unknown check %r" % (step.line_no, verb))
 
@@ -312,12 +323,28 @@ class Scenario:
         try:
             document = json.loads(out)
         except json.JSONDecodeError as error:
-            raise CheckFailed("not JSON (%s): %r" % (error, out[:200]))
+            raise Failure("not JSON (%s): %r" % (error, out[:200]))
         for line_no, check in step.checks:
             try:
                 json_check(document, check, self.expand)
-            except CheckFailed as failure:
-                raise CheckFailed("line %d %r: %s" % (line_no, check, failure))
+            except Failure as failure:
+                raise Failure("line %d %r: %s" % (line_no, check, failure))
+
+
+def size_limit(words):
+    """What the tool's process does first under `limit BYTES`: writes past
+    BYTES fail with EFBIG (SIGXFSZ ignored, so it doesn't end the tool)."""
+    def limit():
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (int(words[0]), int(words[0])))
+
+    return limit if words else None
+
+
+def differences(what, wanted, actual):
+    """Nothing when `actual` is one of `wanted`, else the diff to the first."""
+    return [] if actual in wanted else ["%s differs (- expected, + actual):" % what] + \
+        harness.diff_lines(wanted[0], actual)
 
 
 def run(programs, path, keep):
@@ -332,24 +359,21 @@ def run(programs, path, keep):
         tool = scenario.prepare(setup)
         args = [scenario.expand(word) for word in given.get("args", [])]
         answers = scenario.expand(dialogues[0][1]).encode("utf-8", "surrogateescape")
-        result = box.run(answers, TIMEOUT, program=tool, args=args)
+        result = box.run(answers, TIMEOUT, size_limit(given.get("limit")), tool, args)
         wanted = [scenario.expand(output) for output, _ in dialogues]
         report = [] if result.code is not None else ["killed after %g s" % TIMEOUT]
-        if result.text() not in wanted:
-            report.append("standard output differs (- expected, + actual):")
-            report += diff_lines(wanted[0], result.text())
+        report += differences("standard output", wanted, result.text())
         status = int(given.get("status", ["0"])[0])
         if result.code not in (None, status):
             report.append("exit status %d, expected %d" % (result.code, status))
         err = result.err.decode("utf-8", "replace").replace("\r\n", "\n")
-        stderr = [step for step in setup if step.words[0] == "stderr"]
-        if stderr and err != scenario.expand(decode_escapes(stderr[0].rest or "")):
-            report.append("standard error differs (- expected, + actual):")
-            report += diff_lines(scenario.expand(decode_escapes(stderr[0].rest or "")), err)
+        for step in (step for step in setup if step.words[0] == "stderr"):
+            report += differences("standard error",
+                                  [scenario.expand(decode_escapes(step.rest or ""))], err)
         for step in after if not report else []:
             try:
                 scenario.check(step)
-            except CheckFailed as failure:
+            except Failure as failure:
                 report.append("after-check at line %d: %s" % (step.line_no, failure))
                 break
         if report and result.err.strip():
@@ -358,28 +382,10 @@ def run(programs, path, keep):
                                                              "%.1fs" % result.elapsed)
 
 
-def read(path):
-    with open(path, "rb") as handle:
-        return handle.read()
-
-
-def diff_lines(expected, actual):
-    """A unified diff, line breaks and control characters as escapes."""
-    return [line.rstrip("\n") if line.startswith(("---", "+++", "@@")) else
-            line[0] + repr(line[1:])[1:-1] for line in difflib.unified_diff(
-                expected.splitlines(True), actual.splitlines(True), "expected", "actual")]
-
-
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--tool", required=True, help="the drav-workshop executable")
-    parser.add_argument("--localsteam", required=True, help="the drav-localsteam one")
-    parser.add_argument("--wrapper", default="", help="runs both, e.g. 'wine'")
-    parser.add_argument("--filter", default="", help="only scenarios whose name holds this")
-    parser.add_argument("-j", type=int, default=1, help="scenarios run at once")
-    parser.add_argument("--keep", action="store_true", help="keep the temporary folders")
-    args = parser.parse_args()
-    programs = harness.Programs(args.tool, args.localsteam, args.wrapper)
+    args, programs = harness.parse_args(
+        (["--filter"], dict(default="", help="only scenarios whose name holds this")),
+        (["-j"], dict(type=int, default=1, help="scenarios run at once")))
     paths = sorted(os.path.join(base, name) for base, _, files in os.walk(HERE)
                    for name in files if name.endswith(".scn") and args.filter in
                    os.path.relpath(os.path.join(base, name), HERE).replace(os.sep, "/"))
