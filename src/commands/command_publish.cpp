@@ -42,13 +42,17 @@ bool createItem(const cCommandContext& context, PublishedFileId_t* itemId) {
 
 }  // namespace
 
+bool readPublishArgs(cCommandArgs* args, std::string* why) {
+  if (!args->options.count("--title")) {
+    *why = "--title is required";
+    return false;
+  }
+  return readUploadOptions(*args, args->operands[0], &args->upload, why);
+}
+
 int runPublish(cCommandContext& context, const cCommandArgs& args) {
-  cUpload upload;
+  cUpload upload = args.upload;
   std::string why;
-  if (!args.options.count("--title"))
-    return context.misuse("--title is required");
-  if (!readUploadOptions(args, args.operands[0], &upload, &why))
-    return context.misuse(why);
   if (upload.kind == Unrecognised)
     upload.kind = detectAssetType(getFileName(upload.file));
   if (upload.kind == Unrecognised)

@@ -39,13 +39,16 @@ bool findItem(const cCommandContext& context, PublishedFileId_t id, cListedItem*
 
 }  // namespace
 
+bool readUpdateArgs(cCommandArgs* args, std::string* why) {
+  if (!parseItemId(args->operands[0], &args->upload.itemId)) {
+    *why = "\"" + printableText(args->operands[0]) + "\" is not an item id";
+    return false;
+  }
+  return readUploadOptions(*args, args->operands[1], &args->upload, why);
+}
+
 int runUpdate(cCommandContext& context, const cCommandArgs& args) {
-  cUpload upload;
-  std::string why;
-  if (!parseItemId(args.operands[0], &upload.itemId))
-    return context.misuse("\"" + printableText(args.operands[0]) + "\" is not an item id");
-  if (!readUploadOptions(args, args.operands[1], &upload, &why))
-    return context.misuse(why);
+  cUpload upload = args.upload;
   cListedItem item;
   if (!findItem(context, upload.itemId, &item))
     return kCommandFailed;

@@ -20,22 +20,26 @@ struct cCommand {
   /// space-separated with a trailing space ("--title --note ").
   const char* valueOptions;
   const char* flagOptions;
+  /// Reads the arguments further; null when splitting them is all.
+  bool (*read)(cCommandArgs* args, std::string* why);
   int (*run)(cCommandContext& context, const cCommandArgs& args);
 };
 
 const cCommand kCommands[] = {
-    {"list", "list [--json] [--path DIR]", 0, "--path ", "--json ", runList},
+    {"list", "list [--json] [--path DIR]", 0, "--path ", "--json ", nullptr, runList},
     {"publish",
      "publish FILE --title TITLE [--preview IMAGE] [--description TEXT]\n"
      "                     [--visibility public|friends|private|unlisted] [--note TEXT]\n"
      "                     [--kind KIND] [--path DIR]",
-     1, "--title --preview --description --visibility --note --kind --path ", "", runPublish},
+     1, "--title --preview --description --visibility --note --kind --path ", "", readPublishArgs,
+     runPublish},
     {"update",
      "update ID FILE [--preview IMAGE] [--title TITLE] [--description TEXT]\n"
      "                     [--visibility public|friends|private|unlisted] [--note TEXT]\n"
      "                     [--kind KIND] [--path DIR]",
-     2, "--title --preview --description --visibility --note --kind --path ", "", runUpdate},
-    {"install", "install [--dry-run] [--path DIR]", 0, "--path ", "--dry-run ", runInstall},
+     2, "--title --preview --description --visibility --note --kind --path ", "", readUpdateArgs,
+     runUpdate},
+    {"install", "install [--dry-run] [--path DIR]", 0, "--path ", "--dry-run ", nullptr, runInstall},
 };
 
 bool listed(const char* names, const std::string& word) {
@@ -151,6 +155,10 @@ bool runCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     std::string why;
     if (!splitArgs(command, args, &split, &why)) {
       *status = context.misuse(std::string(command.name) + ": " + why);
+      return true;
+    }
+    if (command.read && !command.read(&split, &why)) {
+      *status = context.misuse(why);
       return true;
     }
     *status = runWithSteam(command, split, &context);

@@ -16,10 +16,23 @@ const int kCommandDone = 0;
 const int kCommandFailed = 1;
 const int kCommandMisused = 2;
 
-/// A command's arguments, split by the command's table entry.
+/// One upload of a file as an item's content, with the fields to set.
+struct cUpload {
+  PublishedFileId_t itemId = 0;
+  std::string file;
+  int kind = 0;
+  std::string preview;  // "" keeps the item's
+  bool setTitle = false, setDescription = false;
+  std::string title, description, note;
+  int visibility = -1;  // -1 keeps the item's
+};
+
+/// A command's arguments, split by the command's table entry and, for the
+/// commands that upload, read into the upload before anything else runs.
 struct cCommandArgs {
   std::vector<std::string> operands;
   std::map<std::string, std::string> options;  // "--dry-run" etc. map to ""
+  cUpload upload;
 };
 
 /// What every command works with once Steam runs.
@@ -63,17 +76,6 @@ struct cListedItem {
 /// first; false, with the reason printed, when a page could not be read.
 bool readPublishedItems(const cCommandContext& context, std::vector<cListedItem>* items);
 
-/// One upload of a file as an item's content, with the fields to set.
-struct cUpload {
-  PublishedFileId_t itemId = 0;
-  std::string file;
-  int kind = 0;
-  std::string preview;  // "" keeps the item's
-  bool setTitle = false, setDescription = false;
-  std::string title, description, note;
-  int visibility = -1;  // -1 keeps the item's
-};
-
 /// The kind a --kind value names (1 to 8 or a display name); false for none.
 bool parseKind(const std::string& text, int* kind);
 /// The word of a visibility ("public", ...); "unknown" for other numbers.
@@ -99,5 +101,11 @@ int runInstall(cCommandContext& context, const cCommandArgs& args);
 /// with the reason, when a value is malformed.
 bool readUploadOptions(const cCommandArgs& args, const std::string& file, cUpload* upload,
                        std::string* why);
+
+// What the uploading commands read from their arguments before the
+// workshop path and Steam are touched; false, with the reason, for a
+// wrong command line.
+bool readPublishArgs(cCommandArgs* args, std::string* why);
+bool readUpdateArgs(cCommandArgs* args, std::string* why);
 
 #endif  // DRAV_COMMANDS_COMMANDS_H_
