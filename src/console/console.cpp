@@ -98,6 +98,13 @@ std::string readLine() {
 
 bool inputEnded() { return inputBroken || (lastReadHitEnd && !stdinIsTerminal()); }
 
+void endIfInterrupted() {
+  if (!interruptArrived())
+    return;
+  std::cout.flush();
+  endByInterrupt();
+}
+
 void pauseConsole() {
   if (stdinIsTerminal())
     waitForKeyPress();

@@ -25,6 +25,9 @@ void restoreColourAtEnd();
 /// True once Ctrl-C came while interrupts were held.
 bool interruptArrived();
 
+/// Ends the process as Ctrl-C does, with the terminal's colour restored.
+void endByInterrupt();
+
 /// Sets the text colour for what `stream` writes next; `attribute` is the
 /// Windows console attribute (7 grey, 10 green, 11 cyan, 12 red,
 /// 13 magenta, 14 yellow). On a terminal it is called only after the

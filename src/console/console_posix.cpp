@@ -103,10 +103,7 @@ void holdInterrupts(bool hold) {
 
 bool interruptArrived() { return interruptCame != 0; }
 
-void endIfInterrupted() {
-  if (!interruptCame)
-    return;
-  std::cout.flush();
+void endByInterrupt() {
   if (resetColourAtEnd)
     writeReset();
   signal(SIGINT, SIG_DFL);

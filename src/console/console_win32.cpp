@@ -68,10 +68,7 @@ void holdInterrupts(bool hold) {
 
 bool interruptArrived() { return interruptCame != 0; }
 
-void endIfInterrupted() {
-  if (!interruptCame)
-    return;
-  std::cout.flush();
+void endByInterrupt() {
   restoreAttributes();
   ExitProcess(STATUS_CONTROL_C_EXIT);
 }
