@@ -104,12 +104,9 @@ bool submitUpload(const cCommandContext& context, const cUpload& upload) {
   if (upload.visibility >= 0)
     ugc->SetItemVisibility(handle,
                            static_cast<ERemoteStoragePublishedFileVisibility>(upload.visibility));
-  ugc->SetItemContent(handle, staging.c_str());
-  ugc->SetItemMetadata(handle, intToString(upload.kind).c_str());
-  std::string tag = assetTypeName(upload.kind);
-  const char* tags[] = {tag.c_str()};
-  SteamParamStringArray_t tagArray = {tags, 1};
-  ugc->SetItemTags(handle, &tagArray);
+  const char* tag[1];
+  SteamParamStringArray_t tags = {tag, 1};
+  setUploadContent(ugc, handle, staging, upload.kind, &tags);
   if (upload.setTitle)
     ugc->SetItemTitle(handle, upload.title.c_str());
   if (upload.setDescription)

@@ -29,6 +29,12 @@ std::string defaultPreviewPath();
 bool stageFile(cFileSystem* fileSystem, const std::string& stagingPath,
                const std::string& contentPath);
 
+/// Sets what every upload of an asset sets on the update `handle`: the
+/// staged content, and the asset type as the metadata (in decimal) and as
+/// the one tag (its display name), through `tags`, which has room for one.
+void setUploadContent(ISteamUGC* ugc, UGCUpdateHandle_t handle, const std::string& stagingPath,
+                      int assetType, SteamParamStringArray_t* tags);
+
 /// Deletes the item and waits for Steam's answer; false, with the reason
 /// in `why`, when it was not deleted.
 bool deleteItemAndWait(ISteamUGC* ugc, PublishedFileId_t itemId, std::string* why);

@@ -186,6 +186,16 @@ bool cWorkshop::isOutsideStaging(const std::string& path) {
   return false;
 }
 
+void setUploadContent(ISteamUGC* ugc, UGCUpdateHandle_t handle, const std::string& stagingPath,
+                      int assetType, SteamParamStringArray_t* tags) {
+  ugc->SetItemContent(handle, stagingPath.c_str());
+  ugc->SetItemMetadata(handle, intToString(assetType).c_str());
+  std::string tag = assetTypeName(assetType);
+  tags->m_nNumStrings = 1;
+  tags->m_ppStrings[0] = tag.c_str();
+  ugc->SetItemTags(handle, tags);
+}
+
 bool cWorkshop::stageContent(const std::string& contentPath) {
   return stageFile(fileSystem, stagingPath, contentPath);
 }
@@ -198,12 +208,7 @@ void cWorkshop::submitUpdate(PublishedFileId_t itemId, int assetType,
   // Only a new item is made public; an update keeps the item's visibility.
   if (itemId == unfinishedItemId)
     ugc->SetItemVisibility(handle, k_ERemoteStoragePublishedFileVisibilityPublic);
-  ugc->SetItemContent(handle, stagingPath.c_str());
-  ugc->SetItemMetadata(handle, intToString(assetType).c_str());
-  std::string tag = assetTypeName(assetType);
-  itemTags->m_nNumStrings = 1;
-  itemTags->m_ppStrings[0] = tag.c_str();
-  ugc->SetItemTags(handle, itemTags);
+  setUploadContent(ugc, handle, stagingPath, assetType, itemTags);
   if (!title.empty())
     ugc->SetItemTitle(handle, title.c_str());
   if (!previewPath.empty())
