@@ -16,7 +16,6 @@
 
 namespace {
 
-const uint32_t kMaxSubscriptions = 10000;
 const uint32_t kFolderBufferSize = 1024;
 
 /// One download, waited for until Steam broadcasts its end.
@@ -126,9 +125,8 @@ bool installItem(const cCommandContext& context, PublishedFileId_t id, bool dryR
 
 int runInstall(cCommandContext& context, const cCommandArgs& args) {
   bool dryRun = args.options.count("--dry-run") > 0;
-  std::vector<PublishedFileId_t> ids(kMaxSubscriptions);
-  uint32_t count = context.ugc->GetSubscribedItems(ids.data(), kMaxSubscriptions);
-  if (count < 1) {
+  std::vector<PublishedFileId_t> ids = subscribedItems(context.ugc);
+  if (ids.empty()) {
     *context.out << "no subscribed items\n";
     return kCommandDone;
   }
@@ -140,12 +138,12 @@ int runInstall(cCommandContext& context, const cCommandArgs& args) {
     removeInstallTemporaries(context.workshopPath);
   }
   int status = kCommandDone;
-  for (uint32_t i = 0; i < count && i < kMaxSubscriptions; ++i) {
+  for (PublishedFileId_t id : ids) {
     std::string why;
-    if (installItem(context, ids[i], dryRun, &why))
+    if (installItem(context, id, dryRun, &why))
       continue;
-    *context.out << ids[i] << "\tfailed: " << why << "\n";
-    status = context.fail("item " + std::to_string(ids[i]) + ": " + why);
+    *context.out << id << "\tfailed: " << why << "\n";
+    status = context.fail("item " + std::to_string(id) + ": " + why);
   }
   return status;
 }

@@ -3,6 +3,7 @@
 #include <ctype.h>
 #include <string.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/path_file.h"
@@ -142,4 +143,11 @@ void removeInstallTemporaries(const std::string& workshopPath) {
 std::string itemFolderText(const std::vector<char>& buffer) {
   size_t length = strnlen(buffer.data(), buffer.size());
   return length + 1 < buffer.size() ? std::string(buffer.data(), length) : "";
+}
+
+std::vector<PublishedFileId_t> subscribedItems(ISteamUGC* ugc) {
+  const uint32_t kMaxSubscriptions = 10000;
+  std::vector<PublishedFileId_t> ids(kMaxSubscriptions);
+  ids.resize(std::min(ugc->GetSubscribedItems(ids.data(), kMaxSubscriptions), kMaxSubscriptions));
+  return ids;
 }

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-/// The name of the lock file that marks a workshop path in use.
+#include "steam/steam_api.h"
+
 /// `name` as Windows compares it: any case, trailing dots and blanks
 /// ignored.
 std::string windowsComparableName(const std::string& name);
@@ -51,5 +52,9 @@ void removeInstallTemporaries(const std::string& workshopPath);
 /// when the text fills the buffer, as it may then be cut short and name
 /// another folder.
 std::string itemFolderText(const std::vector<char>& buffer);
+
+/// The items the player is subscribed to, at most the 10,000 that one
+/// list of Steam holds.
+std::vector<PublishedFileId_t> subscribedItems(ISteamUGC* ugc);
 
 #endif  // DRAV_INSTALL_INSTALL_RULES_H_

@@ -9,7 +9,6 @@
 
 namespace {
 
-const uint32_t kMaxSubscriptions = 10000;
 const uint32_t kFolderBufferSize = 1024;
 
 void reportSkip(const std::string& name, const std::string& reason) {
@@ -19,9 +18,8 @@ void reportSkip(const std::string& name, const std::string& reason) {
 }  // namespace
 
 void cWorkshop::installSubscriptions() {
-  std::vector<PublishedFileId_t> ids(kMaxSubscriptions);
-  uint32_t count = ugc->GetSubscribedItems(ids.data(), kMaxSubscriptions);
-  if (count < 1) {
+  std::vector<PublishedFileId_t> ids = subscribedItems(ugc);
+  if (ids.empty()) {
     std::cout << red << "\nYou are not subscribed to any workshop items.\n";
     actionDone = true;
     return;
@@ -32,8 +30,7 @@ void cWorkshop::installSubscriptions() {
   std::vector<char> folder(kFolderBufferSize);
   uint64_t sizeOnDisk = 0;
   uint32_t timeStamp = 0;
-  for (uint32_t i = 0; i < count && i < kMaxSubscriptions; ++i) {
-    PublishedFileId_t id = ids[i];
+  for (PublishedFileId_t id : ids) {
     bool onDisk = ugc->GetItemInstallInfo(id, &sizeOnDisk, folder.data(),
                                           kFolderBufferSize, &timeStamp);
     if (onDisk) {
