@@ -55,14 +55,8 @@ class WorkshopTest : public ::testing::Test {
   /// the title.
   void publish(PublishedFileId_t id, const std::string& title, const std::string& metadata = "",
                int32_t visibility = 0, uint32_t time = 0) {
-    cStoreItem item;
-    item.id = id;
-    item.owner = 1001;
-    item.app = toolAppId();
-    item.title = title;
-    item.metadata = metadata;
-    item.visibility = visibility;
-    item.created = item.updated = time;
+    cStoreItem item = {id, 1001, toolAppId(), title, "", metadata, {}, visibility, "", 0, {},
+                       time, time};
     writeFile(temp_.file("item.txt"), title);
     ASSERT_TRUE(store_.copyContentFiles(&item, {temp_.file("item.txt")}));
     ASSERT_TRUE(store_.writeItem(item));
