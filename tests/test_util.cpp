@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <iterator>
+#include <random>
 
 #include "files/directory.h"
 
@@ -14,13 +14,9 @@ ScopedTempDir::ScopedTempDir() {
   std::random_device random;
   std::error_code error;
   fs::path base = fs::temp_directory_path(error);
-  for (;;) {
-    fs::path candidate = base / ("drav-test-" + std::to_string(random()));
-    if (fs::create_directory(candidate, error)) {
-      path_ = candidate.string();
-      return;
-    }
-  }
+  do
+    path_ = (base / ("drav-test-" + std::to_string(random()))).string();
+  while (!fs::create_directory(path_, error));
 }
 
 ScopedTempDir::~ScopedTempDir() {

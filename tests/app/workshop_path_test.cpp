@@ -5,10 +5,14 @@
 #include "app/path_file.h"
 #include "test_util.h"
 
-TEST(PathFile, ReadJoinsTheLinesWithoutTheirBreaks) {
+// Reading joins the lines without their breaks. Writing replaces the file
+// whole, never in place: whoever holds the old file (here a second link to
+// it) still reads all of the old path.
+TEST(PathFile, ReadsTheLinesAndReplacesTheFileWithExactlyThePath) {
   ScopedTempDir dir;
+  std::string file = dir.file("workshopPath.txt");
   std::string path = "unchanged";
-  EXPECT_FALSE(readPathFile(dir.file("workshopPath.txt"), &path));
+  EXPECT_FALSE(readPathFile(file, &path));
   EXPECT_EQ("unchanged", path);
   const struct {
     const char* content;
@@ -17,27 +21,20 @@ TEST(PathFile, ReadJoinsTheLinesWithoutTheirBreaks) {
       {"", ""},
       {"C:\\Games\\DRAV\r\n", "C:\\Games\\DRAV"},
       {"with blanks \n", "with blanks "},
+      {"/a much longer path that was stored before", "/a much longer path that was stored before"},
   };
   for (const auto& c : cases) {
-    writeFile(dir.file("workshopPath.txt"), c.content);
-    EXPECT_TRUE(readPathFile(dir.file("workshopPath.txt"), &path)) << c.content;
+    writeFile(file, c.content);
+    EXPECT_TRUE(readPathFile(file, &path)) << c.content;
     EXPECT_EQ(c.path, path) << c.content;
   }
-}
-
-// The file is replaced whole, never rewritten in place: whoever holds the
-// old file (here a second link to it) still reads all of the old path.
-TEST(PathFile, WriteReplacesTheFileWithExactlyThePath) {
-  ScopedTempDir dir;
-  std::string file = dir.file("workshopPath.txt");
-  writeFile(file, "/a much longer path that was stored before");
   std::error_code noLinks;
   std::filesystem::create_hard_link(file, dir.file("reader"), noLinks);
   ASSERT_TRUE(writePathFile(file, "/games/DRAV"));
   EXPECT_EQ("/games/DRAV", readFile(file));
   std::vector<std::string> files = {"workshopPath.txt"};
   if (!noLinks) {
-    EXPECT_EQ("/a much longer path that was stored before", readFile(dir.file("reader")));
+    EXPECT_EQ(path, readFile(dir.file("reader")));
     files.insert(files.begin(), "reader");
   }
   EXPECT_EQ(files, sortedFiles(dir.path())) << "no temporary file is left";

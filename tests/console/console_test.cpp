@@ -24,17 +24,25 @@ class cFlushRecorder : public std::stringbuf {
 };
 
 // On a terminal the text before a colour change is out before the colour
-// changes; redirected output is not flushed at every change.
-TEST(ConsoleTest, ColourChangeFlushesOnlyATerminal) {
+// changes; redirected output is not flushed at every change. A terminal
+// gets bright colours, and grey is its normal colour; a Windows console
+// has the colour as an attribute, so the text itself carries no codes.
+TEST(ConsoleTest, ColourChangeOnlyReachesATerminal) {
+#ifdef _WIN32
+  const char* coloured = "beforeabcd";
+#else
+  const char* coloured = "before\033[91m\033[92ma\033[96mb\033[95mc\033[93md\033[0m";
+#endif
   for (bool terminal : {true, false}) {
     cTerminalOverride override(false, terminal);
     cFlushRecorder recorder;
     std::ostream stream(&recorder);
     stream << "before";
     EXPECT_EQ(0, recorder.flushes);
-    stream << red << green;
+    stream << red << green << "a" << cyan << "b" << magenta << "c" << yellow << "d" << grey;
     EXPECT_EQ(terminal, recorder.flushes > 0);
     EXPECT_EQ(terminal ? "before" : "", recorder.atFirstFlush) << terminal;
+    EXPECT_EQ(terminal ? coloured : "beforeabcd", recorder.str()) << terminal;
   }
 }
 

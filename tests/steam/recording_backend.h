@@ -15,7 +15,6 @@ class cRecordingBackend : public cSteamBackend {
   void runCallbacks() override {}
   void registerCallback(CCallbackBase* callback, int id) override {
     callback->m_nCallbackFlags |= CCallbackBase::k_ECallbackFlagsRegistered;
-    callback->m_iCallback = id;
     calls.push_back("register " + std::to_string(id));
   }
   void unregisterCallback(CCallbackBase* callback) override {
