@@ -29,8 +29,8 @@ namespace fs = std::filesystem;
 static bool gShortWrites = false;
 
 extern "C" ssize_t write(int file, const void* data, size_t size) {
-  using WriteFunction = ssize_t (*)(int, const void*, size_t);
-  static WriteFunction next = reinterpret_cast<WriteFunction>(dlsym(RTLD_NEXT, "write"));
+  static auto next = reinterpret_cast<ssize_t (*)(int, const void*, size_t)>(
+      dlsym(RTLD_NEXT, "write"));
   if (gShortWrites && file > 2 && size > 1000)
     size = 1000;
   return next(file, data, size);
@@ -38,9 +38,8 @@ extern "C" ssize_t write(int file, const void* data, size_t size) {
 
 extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset,
                                    size_t size, unsigned flags) {
-  using CopyFunction = ssize_t (*)(int, off64_t*, int, off64_t*, size_t, unsigned);
-  static CopyFunction next =
-      reinterpret_cast<CopyFunction>(dlsym(RTLD_NEXT, "copy_file_range"));
+  static auto next = reinterpret_cast<ssize_t (*)(int, off64_t*, int, off64_t*, size_t,
+                                                  unsigned)>(dlsym(RTLD_NEXT, "copy_file_range"));
   if (gShortWrites) {
     errno = EXDEV;
     return -1;
@@ -50,43 +49,29 @@ extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* 
 
 namespace {
 
-TEST(FileCopyPosix, ShortWritesAreContinuedToTheEnd) {
+// Short writes are continued to the end; a file of /proc tells size 0 and
+// still holds text; the temporary file is made beside the destination,
+// never in the current folder, here one where nothing can be made.
+TEST(FileCopyPosix, ShortWritesSizelessSourcesAndAnUnwritableCurrentFolder) {
   ScopedTempDir dir;
   std::string content;
   for (int i = 0; content.size() < 300 * 1000; ++i)
     content += std::to_string(i) + ",";
   writeFile(dir.file("source.bin"), content);
+  std::string version = readFile("/proc/version");
+  ASSERT_NE("", version);
+  ASSERT_EQ(0u, fileStatus("/proc/version").size);
+  fs::path saved = fs::current_path();
+  fs::current_path("/proc");
+  EXPECT_TRUE(copyFile("/proc/version", dir.file("version")));
   gShortWrites = true;
   EXPECT_TRUE(copyFile(dir.file("source.bin"), dir.file("copy.bin")));
   EXPECT_TRUE(writeFileAtomically(dir.file("written.bin"), content));
   gShortWrites = false;
+  fs::current_path(saved);
+  EXPECT_EQ(version, readFile(dir.file("version")));
   EXPECT_EQ(content, readFile(dir.file("copy.bin")));
   EXPECT_EQ(content, readFile(dir.file("written.bin")));
-}
-
-// Files of /proc tell size 0 and still hold text.
-TEST(FileCopyPosix, SourceThatTellsNoSizeIsReadToItsEnd) {
-  ScopedTempDir dir;
-  std::string expected = readFile("/proc/version");
-  if (expected.empty())
-    GTEST_SKIP() << "no /proc/version here";
-  ASSERT_EQ(0u, fileStatus("/proc/version").size);
-  EXPECT_TRUE(copyFile("/proc/version", dir.file("version")));
-  EXPECT_EQ(expected, readFile(dir.file("version")));
-}
-
-// The current folder may be one where nothing can be made (/proc, even
-// for root) or another file system.
-TEST(FileCopyPosix, TemporaryFileIsMadeBesideTheDestination) {
-  ScopedTempDir dir;
-  writeFile(dir.file("source.txt"), "content");
-  fs::path saved = fs::current_path();
-  fs::current_path("/proc");
-  EXPECT_TRUE(copyFile(dir.file("source.txt"), dir.file("copy.txt")));
-  EXPECT_TRUE(writeFileAtomically(dir.file("written.txt"), "text"));
-  fs::current_path(saved);
-  EXPECT_EQ("content", readFile(dir.file("copy.txt")));
-  EXPECT_EQ("text", readFile(dir.file("written.txt")));
 }
 
 /// Runs `check` in a child process and returns its exit code, or -1 when
@@ -145,44 +130,38 @@ int exitCodeAsUser(const std::string& folder, const std::function<int()>& check)
 }
 
 // The user's own read-only folders are opened up to be emptied; a copy
-// into one fails and keeps the file there.
-TEST(FileCopyPosix, ReadOnlyFoldersOfTheUser) {
+// into one fails and keeps the file there. A folder inside that belongs to
+// someone else can't be opened up: the failing call's errno comes back.
+TEST(FileCopyPosix, ReadOnlyFoldersOfTheUserAndOfOthers) {
   ScopedTempDir dir;
   std::string folder = dir.file("staging");
   std::string nested = joinPath(folder, "locked");
-  int code = exitCodeAsUser(dir.path(), [&] {
+  std::string foreign = joinPath(dir.file("shared"), "foreign");
+  auto deleteAsUser = [&](const std::string& path) {
+    return exitCodeAsUser(dir.path(), [&] {
+      return static_cast<int>(cFileSystem().deleteFolder(path, true));
+    });
+  };
+  ASSERT_EQ(0, exitCodeAsUser(dir.path(), [&] {
     cConsoleCapture quiet;
-    if (!createFolder(folder) || !createFolder(nested))
+    if (!createFolders(nested) || !createFolders(foreign))
       return 101;
     writeFile(dir.file("source.txt"), "new");
     writeFile(joinPath(nested, "a.txt"), "old");
-    writeFile(joinPath(nested, ".b"), "b");
+    writeFile(joinPath(foreign, "a.txt"), "a");
     if (chmod(nested.c_str(), 0555) != 0 || chmod(folder.c_str(), 0555) != 0)
       return 102;
-    if (copyFile(dir.file("source.txt"), joinPath(nested, "a.txt")) ||
-        readFile(joinPath(nested, "a.txt")) != "old")
-      return 103;
-    uint32_t result = cFileSystem().deleteFolder(folder, true);
-    return result == 0 && fileStatus(folder).kind == kMissing ? 0 : 104;
-  });
-  EXPECT_EQ(0, code);
-}
-
-// A folder inside that belongs to someone else can't be opened up.
-TEST(FileCopyPosix, DeleteFolderReturnsTheErrnoOfTheFailingCall) {
+    bool copied = copyFile(dir.file("source.txt"), joinPath(nested, "a.txt"));
+    return copied || readFile(joinPath(nested, "a.txt")) != "old" ? 103 : 0;
+  }));
+  EXPECT_EQ(0, deleteAsUser(folder));
+  EXPECT_EQ(kMissing, fileStatus(folder).kind);
   if (geteuid() != 0)
     GTEST_SKIP() << "needs root to hand a folder to another user";
-  ScopedTempDir dir;
-  std::string other = joinPath(dir.file("staging"), "other");
-  auto deleteAsUser = [&] {
-    return static_cast<int>(cFileSystem().deleteFolder(dir.file("staging"), true));
-  };
-  ASSERT_EQ(0, exitCodeAsUser(dir.path(), [&] { return createFolders(other) ? 0 : 1; }));
-  writeFile(joinPath(other, "a.txt"), "a");
-  ASSERT_EQ(0, chown(other.c_str(), 0, 0));
-  ASSERT_EQ(0, chmod(other.c_str(), 0755));
-  EXPECT_EQ(EACCES, exitCodeAsUser(dir.path(), deleteAsUser));
-  EXPECT_EQ("a", readFile(joinPath(other, "a.txt")));
+  ASSERT_EQ(0, chown(foreign.c_str(), 0, 0));
+  ASSERT_EQ(0, chmod(foreign.c_str(), 0755));
+  EXPECT_EQ(EACCES, deleteAsUser(dir.file("shared")));
+  EXPECT_EQ("a", readFile(joinPath(foreign, "a.txt")));
 }
 
 TEST(FileCopyPosix, ReplacingAFileKeepsItsPermissionBits) {

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -16,23 +18,25 @@
 
 namespace {
 
-// A desktop whose only chooser or opener is a fake `program` that records
-// its arguments, one per line, and then runs `reply`.
+// A desktop whose only choosers or opener are fake programs that record
+// their arguments, one per line, and then run their reply.
 class DesktopPickerTest : public ::testing::Test {
  protected:
   DesktopPickerTest() {
-    for (const char* name : {"PATH", "DISPLAY", "WAYLAND_DISPLAY"})
-      saved_.push_back({name, getenv(name) != nullptr, getenv(name) ? getenv(name) : ""});
+    for (const char* name : {"PATH", "DISPLAY", "WAYLAND_DISPLAY"}) {
+      const char* value = getenv(name);
+      saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+    }
     setenv("PATH", temp_.path().c_str(), 1);
     setenv("DISPLAY", ":0", 1);
     unsetenv("WAYLAND_DISPLAY");
   }
   ~DesktopPickerTest() override {
-    for (const Variable& variable : saved_) {
-      if (variable.set)
-        setenv(variable.name, variable.value.c_str(), 1);
+    for (const auto& [name, value] : saved_) {
+      if (value)
+        setenv(name, value->c_str(), 1);
       else
-        unsetenv(variable.name);
+        unsetenv(name);
     }
   }
   void installChooser(const std::string& program, const std::string& reply) {
@@ -43,56 +47,48 @@ class DesktopPickerTest : public ::testing::Test {
   }
   std::string arguments() { return readFile(temp_.file("arguments")); }
 
-  struct Variable {
-    const char* name;
-    bool set;
-    std::string value;
-  };
-  std::vector<Variable> saved_;
+  std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
   ScopedTempDir temp_;
   cTerminalOverride terminals_{true, false};
 };
 
-TEST_F(DesktopPickerTest, ZenityPicksAFileWithTitleFolderAndFilters) {
+TEST_F(DesktopPickerTest, ChoosersOfTheDesktop) {
+  // A script at standard input gets the console picker.
+  installChooser("zenity", "exit 0");
+  std::string chosen, folder = temp_.path();
+  {
+    cConsoleCapture script;
+    script.script << "\n";
+    EXPECT_FALSE(chooseFolder(&folder));
+    EXPECT_EQ("\nChoose folder containing workshop assets:\n/>", script.take());
+  }
+  EXPECT_EQ("", arguments());
+  // The file chooser gets the title, the folder and the filters.
   writeFile(temp_.file("page.htm"), "<p>");
   installChooser("zenity", "echo '" + temp_.file("page.htm") + "'");
-  std::string chosen;
   ASSERT_TRUE(chooseFile(&chosen, temp_.path(), ".PHP\0*.php\0HTM\0*.htm;*.HTM\0", "a page"));
   EXPECT_EQ(temp_.file("page.htm"), chosen);
   EXPECT_EQ("--file-selection\n--title=Choose workshop asset:\n--filename=" + temp_.path() +
                 "/\n--file-filter=.PHP | *.php\n--file-filter=HTM | *.htm *.HTM\n",
             arguments());
-}
-
-TEST_F(DesktopPickerTest, KdialogPicksAFolder) {
-  installChooser("kdialog", "echo '" + temp_.path() + "/'");
-  std::string folder = "/";
-  ASSERT_TRUE(chooseFolder(&folder));
-  EXPECT_EQ(temp_.path(), folder);
-  EXPECT_EQ("--title\nChoose folder containing workshop assets:\n--getexistingdirectory\n/\n",
-            arguments());
-}
-
-// A cancelled dialog, or a chosen file that is gone, is a cancel.
-TEST_F(DesktopPickerTest, CancelOrAMissingChoiceIsACancel) {
-  for (const std::string& reply : {std::string("exit 1"), "echo '" + temp_.file("gone.tmx") + "'"}) {
+  // A cancelled dialog, or a chosen file that is gone, is a cancel.
+  for (const std::string& reply : {std::string("exit 1"), "echo '" + temp_.file("gone") + "'"}) {
     installChooser("zenity", reply);
-    std::string chosen = "previous", folder = temp_.path();
+    folder = temp_.path();
+    chosen = "previous";
     EXPECT_FALSE(chooseFile(&chosen, temp_.path(), "DRAV Map\0*.tmx\0", "a map")) << reply;
     EXPECT_FALSE(chooseFolder(&folder)) << reply;
     EXPECT_EQ("", chosen);
     EXPECT_EQ(temp_.path(), folder);
   }
-}
-
-TEST_F(DesktopPickerTest, ScriptAtStandardInputGetsTheConsolePicker) {
-  installChooser("zenity", "exit 0");
-  cConsoleCapture script;
-  script.script << "\n";
-  std::string folder = temp_.path();
-  EXPECT_FALSE(chooseFolder(&folder));
-  EXPECT_EQ("", arguments());
-  EXPECT_EQ("\nChoose folder containing workshop assets:\n/>", script.take());
+  // Without zenity, kdialog serves.
+  unlink(temp_.file("zenity").c_str());
+  installChooser("kdialog", "echo '" + temp_.path() + "/'");
+  folder = "/";
+  ASSERT_TRUE(chooseFolder(&folder));
+  EXPECT_EQ(temp_.path(), folder);
+  EXPECT_EQ("--title\nChoose folder containing workshop assets:\n--getexistingdirectory\n/\n",
+            arguments());
 }
 
 // A desktop without a file browser makes the opener complain; none of it
