@@ -48,13 +48,18 @@ namespace {
 
 // Short writes are continued to the end; a file of /proc tells size 0 and
 // still holds text; the temporary file is made beside the destination,
-// never in the current folder, here one where nothing can be made.
+// never in the current folder, here one where nothing can be made; a
+// replaced file keeps its permission bits.
 TEST(FileCopyPosix, ShortWritesSizelessSourcesAndAnUnwritableCurrentFolder) {
   ScopedTempDir dir;
   std::string content;
   for (int i = 0; content.size() < 300 * 1000; ++i)
     content += std::to_string(i) + ",";
   writeFile(dir.file("source.bin"), content);
+  writeFile(dir.file("copy.bin"), "old");
+  writeFile(dir.file("written.bin"), "old");
+  ASSERT_EQ(0, chmod(dir.file("copy.bin").c_str(), 0751));
+  ASSERT_EQ(0, chmod(dir.file("written.bin").c_str(), 0640));
   std::string version = readFile("/proc/version");
   ASSERT_NE("", version);
   ASSERT_EQ(0u, fileStatus("/proc/version").size);
@@ -69,12 +74,21 @@ TEST(FileCopyPosix, ShortWritesSizelessSourcesAndAnUnwritableCurrentFolder) {
   EXPECT_EQ(version, readFile(dir.file("version")));
   EXPECT_EQ(content, readFile(dir.file("copy.bin")));
   EXPECT_EQ(content, readFile(dir.file("written.bin")));
+  EXPECT_EQ(0751u, fileStatus(dir.file("copy.bin")).permissions);
+  EXPECT_EQ(0640u, fileStatus(dir.file("written.bin")).permissions);
 }
 
-/// Runs `check` in a child process and returns its exit code, or -1 when
-/// it did not exit normally.
-int exitCodeOfChild(const std::function<int()>& check) {
+/// Runs `check` in a child process and returns its exit code (-1 when it
+/// did not exit normally). With a `folder`, as root, the child runs as an
+/// ordinary user who owns that folder, so that permission bits bind as
+/// they do for a player.
+int exitCodeOfChild(const std::function<int()>& check, const std::string& folder = "") {
+  const passwd* user = folder.empty() || geteuid() != 0 ? nullptr : getpwnam("nobody");
+  if (user && chown(folder.c_str(), user->pw_uid, user->pw_gid) != 0)
+    return -2;
   pid_t child = fork();
+  if (child == 0 && user && (setgid(user->pw_gid) != 0 || setuid(user->pw_uid) != 0))
+    _exit(100);
   if (child == 0)
     _exit(check());
   int status = 0;
@@ -84,8 +98,9 @@ int exitCodeOfChild(const std::function<int()>& check) {
 }
 
 // Links are never followed into what they point at: neither when copying
-// onto one, nor when listing or deleting a folder.
-TEST(FileCopyPosix, LinksAreTakenAsLinks) {
+// onto one, nor when listing or deleting a folder. Only regular files are
+// copied, and none is waited on.
+TEST(FileCopyPosix, LinksAndSpecialFiles) {
   ScopedTempDir dir;
   writeFile(dir.file("asset.tmx"), "precious");
   ASSERT_EQ(0, chmod(dir.file("asset.tmx").c_str(), 0444));
@@ -109,22 +124,19 @@ TEST(FileCopyPosix, LinksAreTakenAsLinks) {
   EXPECT_EQ("precious", readFile(dir.file("asset.tmx")));
   EXPECT_EQ(0444u, fileStatus(dir.file("asset.tmx")).permissions);
   EXPECT_EQ(kFolder, fileStatus(dir.file("target")).kind);
+  ASSERT_EQ(0, mkfifo(dir.file("fifo").c_str(), 0600));
+  // A FIFO with no writer would hold a plain open for ever; the child is
+  // killed by the alarm if it does.
+  for (const std::string& source : {dir.file("fifo"), std::string("/dev/zero")}) {
+    int copied = exitCodeOfChild([&] {
+      alarm(5);
+      return (copyFile(source, dir.file("copy")) ? 1 : 0) + (fileExists(source) ? 2 : 0);
+    });
+    EXPECT_EQ(0, copied) << source;
+    EXPECT_FALSE(fs::exists(dir.file("copy"))) << source;
+  }
 }
 
-/// Runs `check` in a child process as an ordinary user, who owns `folder`,
-/// so permission bits bind as they do for a player. Returns the exit code.
-int exitCodeAsUser(const std::string& folder, const std::function<int()>& check) {
-  if (geteuid() != 0)
-    return exitCodeOfChild(check);
-  const passwd* nobody = getpwnam("nobody");
-  if (!nobody || chown(folder.c_str(), nobody->pw_uid, nobody->pw_gid) != 0)
-    return -2;
-  return exitCodeOfChild([&] {
-    if (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
-      return 100;
-    return check();
-  });
-}
 
 // The user's own read-only folders are opened up to be emptied; a copy
 // into one fails and keeps the file there. A folder inside that belongs to
@@ -134,7 +146,7 @@ TEST(FileCopyPosix, ReadOnlyFoldersOfTheUserAndOfOthers) {
   std::string folder = dir.file("staging");
   std::string nested = joinPath(folder, "locked");
   std::string foreign = joinPath(dir.file("shared"), "foreign");
-  EXPECT_EQ(0, exitCodeAsUser(dir.path(), [&] {
+  EXPECT_EQ(0, exitCodeOfChild([&] {
     cConsoleCapture quiet;
     if (!createFolders(nested) || !createFolders(foreign))
       return 101;
@@ -147,42 +159,15 @@ TEST(FileCopyPosix, ReadOnlyFoldersOfTheUserAndOfOthers) {
         readFile(joinPath(nested, "a.txt")) != "old")
       return 103;
     return static_cast<int>(cFileSystem().deleteFolder(folder, true));
-  }));
+  }, dir.path()));
   EXPECT_EQ(kMissing, fileStatus(folder).kind);
   if (geteuid() != 0)
     GTEST_SKIP() << "needs root to hand a folder to another user";
   ASSERT_EQ(0, chown(foreign.c_str(), 0, 0));
-  EXPECT_EQ(EACCES, exitCodeAsUser(dir.path(), [&] {
+  EXPECT_EQ(EACCES, exitCodeOfChild([&] {
     return static_cast<int>(cFileSystem().deleteFolder(dir.file("shared"), true));
-  }));
+  }, dir.path()));
   EXPECT_EQ("a", readFile(joinPath(foreign, "a.txt")));
-}
-
-TEST(FileCopyPosix, ReplacingAFileKeepsItsPermissionBits) {
-  ScopedTempDir dir;
-  writeFile(dir.file("source.txt"), "new");
-  for (mode_t mode : {0600, 0640, 0755, 0444 | 0200}) {
-    writeFile(dir.file("kept.txt"), "old");
-    ASSERT_EQ(0, chmod(dir.file("kept.txt").c_str(), mode));
-    ASSERT_TRUE(copyFile(dir.file("source.txt"), dir.file("kept.txt"))) << mode;
-    EXPECT_EQ("new", readFile(dir.file("kept.txt")));
-    EXPECT_EQ(mode, fileStatus(dir.file("kept.txt")).permissions) << std::oct << mode;
-  }
-}
-
-TEST(FileCopyPosix, OnlyRegularFilesAreCopiedAndNoneIsWaitedOn) {
-  ScopedTempDir dir;
-  ASSERT_EQ(0, mkfifo(dir.file("fifo").c_str(), 0600));
-  // A FIFO with no writer would hold a plain open for ever; the child is
-  // killed by the alarm if it does.
-  for (const std::string& source : {dir.file("fifo"), std::string("/dev/zero")}) {
-    int copied = exitCodeOfChild([&] {
-      alarm(5);
-      return (copyFile(source, dir.file("copy")) ? 1 : 0) + (fileExists(source) ? 2 : 0);
-    });
-    EXPECT_EQ(0, copied) << source;
-    EXPECT_FALSE(fs::exists(dir.file("copy"))) << source;
-  }
 }
 
 }  // namespace

@@ -26,9 +26,8 @@ TEST(FileCopyWin32, DeleteFolderTakesStubbornEntriesAndKeepsWhatLinksPointAt) {
   for (const std::string& path :
        {joinPath(folder, "desktop.ini"), joinPath(nested, "thumbs.db"), nested})
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), kStubborn)) << path;
-  const DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
   CreateSymbolicLinkA(link.c_str(), dir.file("outside").c_str(),
-                      SYMBOLIC_LINK_FLAG_DIRECTORY | kUnprivileged);
+                      SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
   // Some systems claim success without making the link.
   DWORD linked = GetFileAttributesA(link.c_str());
   EXPECT_EQ(std::vector<std::string>{"desktop.ini"}, sortedFiles(folder));
