@@ -69,7 +69,7 @@ TEST(DesktopPicker, ChoosersAndOpenerOfTheDesktop) {
                 "/\n--file-filter=.PHP | *.php\n--file-filter=HTM | *.htm *.HTM\n",
             arguments());
   // A cancelled dialog, or a chosen file that is gone, is a cancel.
-  for (const std::string& reply : {std::string("exit 1"), "echo '" + temp.file("gone") + "'"}) {
+  for (const std::string& reply : {"echo " + temp.path() + "; exit 1", "echo " + temp.file("x")}) {
     installChooser("zenity", reply);
     folder = temp.path();
     chosen = "previous";
