@@ -12,14 +12,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Names that begin with "." or ".." are files like any others; read-only
-// files are listed and deleted like the rest. Deleting without subfolders
-// takes only the files; with them, everything.
-TEST(Directory, ListAndDeleteHiddenReadOnlyAndNestedEntries) {
+// createFolder makes one folder and takes what exists; createFolders makes
+// the missing ones above too, and separators after the last name make no
+// stray folder. Names that begin with "." or ".." are files like any
+// others; read-only files are listed and deleted like the rest. Deleting
+// without subfolders takes only the files; with them, everything.
+TEST(Directory, CreateListAndDelete) {
   ScopedTempDir dir;
   std::string staging = dir.file("staging");
   std::string nested = joinPath(joinPath(staging, ".git"), "two");
-  fs::create_directories(nested);
+  EXPECT_TRUE(createFolders(nested));
+  writeFile(dir.file("plain.txt"), "p");
+  EXPECT_TRUE(createFolder(dir.file("plain.txt")));
+  EXPECT_FALSE(createFolder(joinPath(dir.file("missing"), "child")));
+  EXPECT_FALSE(createFolders(joinPath(dir.file("plain.txt"), "sub")));
+  EXPECT_TRUE(createFolders(joinPath(dir.file("x"), "store") + "//"));
+  std::vector<std::string> folders;
+  ASSERT_TRUE(listFolders(dir.file("x"), &folders));
+  EXPECT_EQ(std::vector<std::string>{"store"}, folders);
   const std::vector<std::string> files = {"..foo", ".hidden", "map_a.tmx"};
   for (const std::string& folder : {staging, nested}) {
     for (const std::string& name : files)
@@ -29,7 +39,6 @@ TEST(Directory, ListAndDeleteHiddenReadOnlyAndNestedEntries) {
                     fs::perm_options::remove);
   }
   EXPECT_EQ(files, sortedFiles(staging));
-  std::vector<std::string> folders;
   ASSERT_TRUE(listFolders(staging, &folders));
   EXPECT_EQ(std::vector<std::string>{".git"}, folders);
   for (const std::string& path : {dir.file("missing"), joinPath(staging, "..foo"), ""s}) {
@@ -41,31 +50,11 @@ TEST(Directory, ListAndDeleteHiddenReadOnlyAndNestedEntries) {
   EXPECT_EQ(0u, fileSystem.deleteFolder(staging, false));
   EXPECT_TRUE(sortedFiles(staging).empty());
   EXPECT_EQ(files, sortedFiles(nested));
-  fs::create_directory(dir.file("empty"));
-  writeFile(dir.file("plain.txt"), "p");
-  for (const char* name : {"staging", "empty", "missing", "plain.txt"})
+  for (const char* name : {"staging", "x", "missing", "plain.txt"})
     EXPECT_EQ(0u, fileSystem.deleteFolder(dir.file(name), true)) << name;
   EXPECT_FALSE(fs::exists(staging));
-  EXPECT_FALSE(fs::exists(dir.file("empty")));
+  EXPECT_FALSE(fs::exists(dir.file("x")));
   EXPECT_EQ("p", readFile(dir.file("plain.txt")));
-}
-
-TEST(Directory, CreateFolderNeedsTheParentAndTakesWhatExists) {
-  ScopedTempDir dir;
-  writeFile(dir.file("plain.txt"), "p");
-  EXPECT_TRUE(createFolder(dir.path()));
-  EXPECT_TRUE(createFolder(dir.file("plain.txt")));
-  EXPECT_FALSE(createFolder(joinPath(dir.file("missing"), "child")));
-  std::string deep = joinPath(joinPath(dir.file("a"), "b"), "c");
-  EXPECT_TRUE(createFolders(deep));
-  EXPECT_TRUE(fs::is_directory(deep));
-  EXPECT_TRUE(createFolders(deep)) << "an existing folder is no failure";
-  // Separators after the last name make no stray folder above it.
-  EXPECT_TRUE(createFolders(joinPath(dir.file("x"), "store") + "//"));
-  std::vector<std::string> made;
-  ASSERT_TRUE(listFolders(dir.file("x"), &made));
-  EXPECT_EQ(std::vector<std::string>{"store"}, made);
-  EXPECT_FALSE(createFolders(joinPath(dir.file("plain.txt"), "sub")));
 }
 
 }  // namespace

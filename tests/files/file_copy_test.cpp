@@ -58,12 +58,12 @@ TEST(FileCopy, FailuresReportAndKeepTheDestination) {
   const struct {
     const char* source;
     const char* destination;
-    const char* message;  // "": silent; else followed by the system's reason
+    std::string message;  // "": silent; else followed by the system's reason
   } cases[] = {
       {"missing.txt", "copy.txt", ""},
       {"folder", "copy.txt", ""},
-      {"source.txt", "missing/copy.txt", "\nFailed to write to copy.txt"},
-      {"source.txt", "folder", "\nFailed to write to folder"},
+      {"source.txt", "missing/copy.txt", "\nFailed to write to copy.txt: "},
+      {"source.txt", "folder", "\nFailed to write to folder: "},
   };
   for (const auto& one : cases) {
     ScopedTempDir dir;
@@ -73,12 +73,11 @@ TEST(FileCopy, FailuresReportAndKeepTheDestination) {
     cConsoleCapture output;
     EXPECT_FALSE(copyFile(dir.file(one.source), dir.file(one.destination)));
     std::string text = output.take();
-    std::string start = *one.message ? one.message + std::string(": ") : "";
-    EXPECT_EQ(start, text.substr(0, start.size()));
+    EXPECT_EQ(one.message, text.substr(0, one.message.size()));
     // The reason fills the rest of the one line.
-    EXPECT_EQ(*one.message ? text.size() - 1 : std::string::npos,
-              text.find('\n', start.size() + 1)) << text;
-    EXPECT_EQ(*one.message != 0, fileExists(dir.file(one.source))) << one.source;
+    EXPECT_EQ(one.message.empty() ? std::string::npos : text.size() - 1,
+              text.find('\n', one.message.size() + 1)) << text;
+    EXPECT_EQ(!one.message.empty(), fileExists(dir.file(one.source))) << one.source;
     EXPECT_FALSE(fs::exists(dir.file("missing")));
     EXPECT_EQ("i", readFile(joinPath(dir.file("folder"), "inside.txt")));
     EXPECT_EQ((std::vector<std::string>{"source.txt"}), sortedFiles(dir.path()));

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include "console/console_platform.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "test_util.h"
