@@ -12,7 +12,7 @@ TEST(PlatformFiles, AtomicWritesAndTemporaryFiles) {
   ScopedTempDir dir;
   writeFile(dir.file("target"), "a much longer text that was there before");
   ASSERT_TRUE(writeFileAtomically(dir.file("target"), "new"));
-  std::string text;
+  std::string text = "left over";
   ASSERT_TRUE(readWholeFile(dir.file("target"), &text));
   EXPECT_EQ("new", text);
   EXPECT_EQ(3u, fileStatus(dir.file("target")).size);
