@@ -29,8 +29,8 @@ namespace fs = std::filesystem;
 static bool gShortWrites = false;
 
 extern "C" ssize_t write(int file, const void* data, size_t size) {
-  using WriteFunction = ssize_t (*)(int, const void*, size_t);
-  static WriteFunction next = reinterpret_cast<WriteFunction>(dlsym(RTLD_NEXT, "write"));
+  static auto next = reinterpret_cast<ssize_t (*)(int, const void*, size_t)>(
+      dlsym(RTLD_NEXT, "write"));
   if (gShortWrites && file > 2 && size > 1000)
     size = 1000;
   return next(file, data, size);
@@ -38,61 +38,57 @@ extern "C" ssize_t write(int file, const void* data, size_t size) {
 
 extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset,
                                    size_t size, unsigned flags) {
-  using CopyFunction = ssize_t (*)(int, off64_t*, int, off64_t*, size_t, unsigned);
-  static CopyFunction next =
-      reinterpret_cast<CopyFunction>(dlsym(RTLD_NEXT, "copy_file_range"));
-  if (gShortWrites) {
-    errno = EXDEV;
-    return -1;
-  }
-  return next(in, inOffset, out, outOffset, size, flags);
+  static auto next = reinterpret_cast<ssize_t (*)(int, off64_t*, int, off64_t*, size_t,
+                                                  unsigned)>(dlsym(RTLD_NEXT, "copy_file_range"));
+  errno = EXDEV;  // looked at only when the call fails
+  return gShortWrites ? -1 : next(in, inOffset, out, outOffset, size, flags);
 }
 
 namespace {
 
-TEST(FileCopyPosix, ShortWritesAreContinuedToTheEnd) {
+// Short writes are continued to the end; a file of /proc tells size 0 and
+// still holds text; the temporary file is made beside the destination,
+// never in the current folder, here one where nothing can be made; a
+// replaced file keeps its permission bits.
+TEST(FileCopyPosix, ShortWritesSizelessSourcesAndAnUnwritableCurrentFolder) {
   ScopedTempDir dir;
   std::string content;
   for (int i = 0; content.size() < 300 * 1000; ++i)
     content += std::to_string(i) + ",";
   writeFile(dir.file("source.bin"), content);
+  writeFile(dir.file("copy.bin"), "old");
+  writeFile(dir.file("written.bin"), "old");
+  ASSERT_EQ(0, chmod(dir.file("copy.bin").c_str(), 0751));
+  ASSERT_EQ(0, chmod(dir.file("written.bin").c_str(), 0640));
+  std::string version = readFile("/proc/version");
+  ASSERT_NE("", version);
+  ASSERT_EQ(0u, fileStatus("/proc/version").size);
+  fs::path saved = fs::current_path();
+  fs::current_path("/proc");
+  EXPECT_TRUE(copyFile("/proc/version", dir.file("version")));
   gShortWrites = true;
   EXPECT_TRUE(copyFile(dir.file("source.bin"), dir.file("copy.bin")));
   EXPECT_TRUE(writeFileAtomically(dir.file("written.bin"), content));
   gShortWrites = false;
+  fs::current_path(saved);
+  EXPECT_EQ(version, readFile(dir.file("version")));
   EXPECT_EQ(content, readFile(dir.file("copy.bin")));
   EXPECT_EQ(content, readFile(dir.file("written.bin")));
+  EXPECT_EQ(0751u, fileStatus(dir.file("copy.bin")).permissions);
+  EXPECT_EQ(0640u, fileStatus(dir.file("written.bin")).permissions);
 }
 
-// Files of /proc tell size 0 and still hold text.
-TEST(FileCopyPosix, SourceThatTellsNoSizeIsReadToItsEnd) {
-  ScopedTempDir dir;
-  std::string expected = readFile("/proc/version");
-  if (expected.empty())
-    GTEST_SKIP() << "no /proc/version here";
-  ASSERT_EQ(0u, fileStatus("/proc/version").size);
-  EXPECT_TRUE(copyFile("/proc/version", dir.file("version")));
-  EXPECT_EQ(expected, readFile(dir.file("version")));
-}
-
-// The current folder may be one where nothing can be made (/proc, even
-// for root) or another file system.
-TEST(FileCopyPosix, TemporaryFileIsMadeBesideTheDestination) {
-  ScopedTempDir dir;
-  writeFile(dir.file("source.txt"), "content");
-  fs::path saved = fs::current_path();
-  fs::current_path("/proc");
-  EXPECT_TRUE(copyFile(dir.file("source.txt"), dir.file("copy.txt")));
-  EXPECT_TRUE(writeFileAtomically(dir.file("written.txt"), "text"));
-  fs::current_path(saved);
-  EXPECT_EQ("content", readFile(dir.file("copy.txt")));
-  EXPECT_EQ("text", readFile(dir.file("written.txt")));
-}
-
-/// Runs `check` in a child process and returns its exit code, or -1 when
-/// it did not exit normally.
-int exitCodeOfChild(const std::function<int()>& check) {
+/// Runs `check` in a child process and returns its exit code (-1 when it
+/// did not exit normally). With a `folder`, as root, the child runs as an
+/// ordinary user who owns that folder, so that permission bits bind as
+/// they do for a player.
+int exitCodeOfChild(const std::function<int()>& check, const std::string& folder = "") {
+  const passwd* user = folder.empty() || geteuid() != 0 ? nullptr : getpwnam("nobody");
+  if (user && chown(folder.c_str(), user->pw_uid, user->pw_gid) != 0)
+    return -2;
   pid_t child = fork();
+  if (child == 0 && user && (setgid(user->pw_gid) != 0 || setuid(user->pw_uid) != 0))
+    _exit(100);
   if (child == 0)
     _exit(check());
   int status = 0;
@@ -102,8 +98,9 @@ int exitCodeOfChild(const std::function<int()>& check) {
 }
 
 // Links are never followed into what they point at: neither when copying
-// onto one, nor when listing or deleting a folder.
-TEST(FileCopyPosix, LinksAreTakenAsLinks) {
+// onto one, nor when listing or deleting a folder. Only regular files are
+// copied, and none is waited on.
+TEST(FileCopyPosix, LinksAndSpecialFiles) {
   ScopedTempDir dir;
   writeFile(dir.file("asset.tmx"), "precious");
   ASSERT_EQ(0, chmod(dir.file("asset.tmx").c_str(), 0444));
@@ -120,85 +117,12 @@ TEST(FileCopyPosix, LinksAreTakenAsLinks) {
   ASSERT_TRUE(listFolders(folder, &folders));
   EXPECT_TRUE(folders.empty());
   EXPECT_EQ((std::vector<std::string>{"dangling", "link"}), sortedFiles(folder));
-  EXPECT_EQ(kLink, fileStatus(joinPath(folder, "dangling"), false).kind);
-  EXPECT_EQ(kMissing, fileStatus(joinPath(folder, "dangling")).kind);
+  EXPECT_EQ(0u, cFileSystem().deleteFolder(joinPath(folder, "target"), true));
   EXPECT_EQ(0u, cFileSystem().deleteFolder(folder, true));
   EXPECT_EQ(kMissing, fileStatus(folder, false).kind);
   EXPECT_EQ("precious", readFile(dir.file("asset.tmx")));
   EXPECT_EQ(0444u, fileStatus(dir.file("asset.tmx")).permissions);
   EXPECT_EQ(kFolder, fileStatus(dir.file("target")).kind);
-}
-
-/// Runs `check` in a child process as an ordinary user, who owns `folder`,
-/// so permission bits bind as they do for a player. Returns the exit code.
-int exitCodeAsUser(const std::string& folder, const std::function<int()>& check) {
-  if (geteuid() != 0)
-    return exitCodeOfChild(check);
-  const passwd* nobody = getpwnam("nobody");
-  if (!nobody || chown(folder.c_str(), nobody->pw_uid, nobody->pw_gid) != 0)
-    return -2;
-  return exitCodeOfChild([&] {
-    if (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
-      return 100;
-    return check();
-  });
-}
-
-// The user's own read-only folders are opened up to be emptied; a copy
-// into one fails and keeps the file there.
-TEST(FileCopyPosix, ReadOnlyFoldersOfTheUser) {
-  ScopedTempDir dir;
-  std::string folder = dir.file("staging");
-  std::string nested = joinPath(folder, "locked");
-  int code = exitCodeAsUser(dir.path(), [&] {
-    cConsoleCapture quiet;
-    if (!createFolder(folder) || !createFolder(nested))
-      return 101;
-    writeFile(dir.file("source.txt"), "new");
-    writeFile(joinPath(nested, "a.txt"), "old");
-    writeFile(joinPath(nested, ".b"), "b");
-    if (chmod(nested.c_str(), 0555) != 0 || chmod(folder.c_str(), 0555) != 0)
-      return 102;
-    if (copyFile(dir.file("source.txt"), joinPath(nested, "a.txt")) ||
-        readFile(joinPath(nested, "a.txt")) != "old")
-      return 103;
-    uint32_t result = cFileSystem().deleteFolder(folder, true);
-    return result == 0 && fileStatus(folder).kind == kMissing ? 0 : 104;
-  });
-  EXPECT_EQ(0, code);
-}
-
-// A folder inside that belongs to someone else can't be opened up.
-TEST(FileCopyPosix, DeleteFolderReturnsTheErrnoOfTheFailingCall) {
-  if (geteuid() != 0)
-    GTEST_SKIP() << "needs root to hand a folder to another user";
-  ScopedTempDir dir;
-  std::string other = joinPath(dir.file("staging"), "other");
-  auto deleteAsUser = [&] {
-    return static_cast<int>(cFileSystem().deleteFolder(dir.file("staging"), true));
-  };
-  ASSERT_EQ(0, exitCodeAsUser(dir.path(), [&] { return createFolders(other) ? 0 : 1; }));
-  writeFile(joinPath(other, "a.txt"), "a");
-  ASSERT_EQ(0, chown(other.c_str(), 0, 0));
-  ASSERT_EQ(0, chmod(other.c_str(), 0755));
-  EXPECT_EQ(EACCES, exitCodeAsUser(dir.path(), deleteAsUser));
-  EXPECT_EQ("a", readFile(joinPath(other, "a.txt")));
-}
-
-TEST(FileCopyPosix, ReplacingAFileKeepsItsPermissionBits) {
-  ScopedTempDir dir;
-  writeFile(dir.file("source.txt"), "new");
-  for (mode_t mode : {0600, 0640, 0755, 0444 | 0200}) {
-    writeFile(dir.file("kept.txt"), "old");
-    ASSERT_EQ(0, chmod(dir.file("kept.txt").c_str(), mode));
-    ASSERT_TRUE(copyFile(dir.file("source.txt"), dir.file("kept.txt"))) << mode;
-    EXPECT_EQ("new", readFile(dir.file("kept.txt")));
-    EXPECT_EQ(mode, fileStatus(dir.file("kept.txt")).permissions) << std::oct << mode;
-  }
-}
-
-TEST(FileCopyPosix, OnlyRegularFilesAreCopiedAndNoneIsWaitedOn) {
-  ScopedTempDir dir;
   ASSERT_EQ(0, mkfifo(dir.file("fifo").c_str(), 0600));
   // A FIFO with no writer would hold a plain open for ever; the child is
   // killed by the alarm if it does.
@@ -210,6 +134,39 @@ TEST(FileCopyPosix, OnlyRegularFilesAreCopiedAndNoneIsWaitedOn) {
     EXPECT_EQ(0, copied) << source;
     EXPECT_FALSE(fs::exists(dir.file("copy"))) << source;
   }
+}
+
+
+// The user's own read-only folders are opened up to be emptied; a copy
+// into one fails and keeps the file there. A folder inside that belongs to
+// someone else can't be opened up: the failing call's errno comes back.
+TEST(FileCopyPosix, ReadOnlyFoldersOfTheUserAndOfOthers) {
+  ScopedTempDir dir;
+  std::string folder = dir.file("staging");
+  std::string nested = joinPath(folder, "locked");
+  std::string foreign = joinPath(dir.file("shared"), "foreign");
+  EXPECT_EQ(0, exitCodeOfChild([&] {
+    cConsoleCapture quiet;
+    if (!createFolders(nested) || !createFolders(foreign))
+      return 101;
+    writeFile(dir.file("source.txt"), "new");
+    writeFile(joinPath(nested, "a.txt"), "old");
+    writeFile(joinPath(foreign, "a.txt"), "a");
+    if (chmod(nested.c_str(), 0555) != 0 || chmod(folder.c_str(), 0555) != 0)
+      return 102;
+    if (copyFile(dir.file("source.txt"), joinPath(nested, "a.txt")) ||
+        readFile(joinPath(nested, "a.txt")) != "old")
+      return 103;
+    return static_cast<int>(cFileSystem().deleteFolder(folder, true));
+  }, dir.path()));
+  EXPECT_EQ(kMissing, fileStatus(folder).kind);
+  if (geteuid() != 0)
+    GTEST_SKIP() << "needs root to hand a folder to another user";
+  ASSERT_EQ(0, chown(foreign.c_str(), 0, 0));
+  EXPECT_EQ(EACCES, exitCodeOfChild([&] {
+    return static_cast<int>(cFileSystem().deleteFolder(dir.file("shared"), true));
+  }, dir.path()));
+  EXPECT_EQ("a", readFile(joinPath(foreign, "a.txt")));
 }
 
 }  // namespace

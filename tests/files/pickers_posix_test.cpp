@@ -5,115 +5,104 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "console/console_platform.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "test_util.h"
 
 namespace {
 
-// A desktop whose only chooser or opener is a fake `program` that records
-// its arguments, one per line, and then runs `reply`.
-class DesktopPickerTest : public ::testing::Test {
- protected:
-  DesktopPickerTest() {
-    for (const char* name : {"PATH", "DISPLAY", "WAYLAND_DISPLAY"})
-      saved_.push_back({name, getenv(name) != nullptr, getenv(name) ? getenv(name) : ""});
-    setenv("PATH", temp_.path().c_str(), 1);
-    setenv("DISPLAY", ":0", 1);
-    unsetenv("WAYLAND_DISPLAY");
+/// Sets the environment variable `name` to `value` for its scope.
+class cScopedVariable {
+ public:
+  cScopedVariable(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = getenv(name))
+      saved_ = old;
+    setenv(name, value.c_str(), 1);
   }
-  ~DesktopPickerTest() override {
-    for (const Variable& variable : saved_) {
-      if (variable.set)
-        setenv(variable.name, variable.value.c_str(), 1);
-      else
-        unsetenv(variable.name);
-    }
+  ~cScopedVariable() {
+    if (saved_)
+      setenv(name_, saved_->c_str(), 1);
+    else
+      unsetenv(name_);
   }
-  void installChooser(const std::string& program, const std::string& reply) {
-    std::string script = temp_.file(program);
-    writeFile(script, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; "
-                      "done > '" + temp_.file("arguments") + "'\n" + reply + "\n");
-    chmod(script.c_str(), 0755);
-  }
-  std::string arguments() { return readFile(temp_.file("arguments")); }
 
-  struct Variable {
-    const char* name;
-    bool set;
-    std::string value;
-  };
-  std::vector<Variable> saved_;
-  ScopedTempDir temp_;
-  cTerminalOverride terminals_{true, false};
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
 };
 
-TEST_F(DesktopPickerTest, ZenityPicksAFileWithTitleFolderAndFilters) {
-  writeFile(temp_.file("page.htm"), "<p>");
-  installChooser("zenity", "echo '" + temp_.file("page.htm") + "'");
-  std::string chosen;
-  ASSERT_TRUE(chooseFile(&chosen, temp_.path(), ".PHP\0*.php\0HTM\0*.htm;*.HTM\0", "a page"));
-  EXPECT_EQ(temp_.file("page.htm"), chosen);
-  EXPECT_EQ("--file-selection\n--title=Choose workshop asset:\n--filename=" + temp_.path() +
+// A desktop whose only choosers or opener are fake programs that record
+// their arguments, one per line, and then run their reply.
+TEST(DesktopPicker, ChoosersAndOpenerOfTheDesktop) {
+  ScopedTempDir temp;
+  cScopedVariable path("PATH", temp.path());
+  cScopedVariable display("DISPLAY", ":0");  // a desktop, whatever WAYLAND_DISPLAY says
+  cTerminalOverride terminals(true, false);
+  auto installChooser = [&](const std::string& program, const std::string& reply) {
+    writeFile(temp.file(program),
+              "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + temp.file("arguments") + "'\n" + reply);
+    chmod(temp.file(program).c_str(), 0755);
+  };
+  auto arguments = [&] { return readFile(temp.file("arguments")); };
+  // A script at standard input gets the console picker.
+  installChooser("zenity", "exit 0");
+  std::string chosen, folder = temp.path();
+  {
+    cConsoleCapture script;
+    script.script << "\n";
+    EXPECT_FALSE(chooseFolder(&folder));
+    EXPECT_EQ("\nChoose folder containing workshop assets:\n/>", script.take());
+  }
+  EXPECT_EQ("", arguments());
+  // The file chooser gets the title, the folder and the filters.
+  writeFile(temp.file("page.htm"), "<p>");
+  installChooser("zenity", "echo '" + temp.file("page.htm") + "'");
+  ASSERT_TRUE(chooseFile(&chosen, temp.path(), ".PHP\0*.php\0HTM\0*.htm;*.HTM\0", "a page"));
+  EXPECT_EQ(temp.file("page.htm"), chosen);
+  EXPECT_EQ("--file-selection\n--title=Choose workshop asset:\n--filename=" + temp.path() +
                 "/\n--file-filter=.PHP | *.php\n--file-filter=HTM | *.htm *.HTM\n",
             arguments());
-}
-
-TEST_F(DesktopPickerTest, KdialogPicksAFolder) {
-  installChooser("kdialog", "echo '" + temp_.path() + "/'");
-  std::string folder = "/";
-  ASSERT_TRUE(chooseFolder(&folder));
-  EXPECT_EQ(temp_.path(), folder);
-  EXPECT_EQ("--title\nChoose folder containing workshop assets:\n--getexistingdirectory\n/\n",
-            arguments());
-}
-
-// A cancelled dialog, or a chosen file that is gone, is a cancel.
-TEST_F(DesktopPickerTest, CancelOrAMissingChoiceIsACancel) {
-  for (const std::string& reply : {std::string("exit 1"), "echo '" + temp_.file("gone.tmx") + "'"}) {
+  // A cancelled dialog, or a chosen file that is gone, is a cancel.
+  for (const std::string& reply : {"echo " + temp.path() + "; exit 1", "echo " + temp.file("x")}) {
     installChooser("zenity", reply);
-    std::string chosen = "previous", folder = temp_.path();
-    EXPECT_FALSE(chooseFile(&chosen, temp_.path(), "DRAV Map\0*.tmx\0", "a map")) << reply;
+    folder = temp.path();
+    chosen = "previous";
+    EXPECT_FALSE(chooseFile(&chosen, temp.path(), "DRAV Map\0*.tmx\0", "a map")) << reply;
     EXPECT_FALSE(chooseFolder(&folder)) << reply;
     EXPECT_EQ("", chosen);
-    EXPECT_EQ(temp_.path(), folder);
+    EXPECT_EQ(temp.path(), folder);
   }
-}
-
-TEST_F(DesktopPickerTest, ScriptAtStandardInputGetsTheConsolePicker) {
-  installChooser("zenity", "exit 0");
-  cConsoleCapture script;
-  script.script << "\n";
-  std::string folder = temp_.path();
-  EXPECT_FALSE(chooseFolder(&folder));
-  EXPECT_EQ("", arguments());
-  EXPECT_EQ("\nChoose folder containing workshop assets:\n/>", script.take());
-}
-
-// A desktop without a file browser makes the opener complain; none of it
-// may reach the tool's console.
-TEST_F(DesktopPickerTest, OpenerOutputNeverReachesTheConsole) {
-  installChooser("xdg-open", "echo out; echo err >&2; : > '" + temp_.file("done") + "'");
-  int console = open(temp_.file("console").c_str(), O_WRONLY | O_CREAT, 0600);
+  // Without zenity, kdialog serves.
+  unlink(temp.file("zenity").c_str());
+  installChooser("kdialog", "echo '" + temp.path() + "/'");
+  folder = "/";
+  ASSERT_TRUE(chooseFolder(&folder));
+  EXPECT_EQ(temp.path(), folder);
+  EXPECT_EQ("--title\nChoose folder containing workshop assets:\n--getexistingdirectory\n/\n",
+            arguments());
+  // A desktop without a file browser makes the opener complain; none of it
+  // may reach the tool's console.
+  installChooser("xdg-open", "echo out; echo err >&2; : > '" + temp.file("done") + "'");
+  int console = open(temp.file("console").c_str(), O_WRONLY | O_CREAT, 0600);
   ASSERT_LE(0, console);
   fflush(nullptr);
   int savedOut = dup(1), savedErr = dup(2);
   dup2(console, 1);
   dup2(console, 2);
-  openFolder(temp_.path());
-  for (int wait = 0; wait < 500 && fileStatus(temp_.file("done")).kind == kMissing; ++wait)
+  openFolder(temp.path());
+  for (int wait = 0; wait < 500 && fileStatus(temp.file("done")).kind == kMissing; ++wait)
     usleep(10000);
   dup2(savedOut, 1);
   dup2(savedErr, 2);
   for (int file : {savedOut, savedErr, console})
     close(file);
-  EXPECT_EQ(temp_.path() + "\n", arguments());
-  EXPECT_EQ("", readFile(temp_.file("console")));
+  EXPECT_EQ(temp.path() + "\n", arguments());
+  EXPECT_EQ("", readFile(temp.file("console")));
 }
 
 }  // namespace

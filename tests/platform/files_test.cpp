@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "test_util.h"
 
 namespace {
@@ -14,7 +12,7 @@ TEST(PlatformFiles, AtomicWritesAndTemporaryFiles) {
   ScopedTempDir dir;
   writeFile(dir.file("target"), "a much longer text that was there before");
   ASSERT_TRUE(writeFileAtomically(dir.file("target"), "new"));
-  std::string text;
+  std::string text = "left over";
   ASSERT_TRUE(readWholeFile(dir.file("target"), &text));
   EXPECT_EQ("new", text);
   EXPECT_EQ(3u, fileStatus(dir.file("target")).size);
@@ -23,7 +21,6 @@ TEST(PlatformFiles, AtomicWritesAndTemporaryFiles) {
   EXPECT_FALSE(readWholeFile(inMissingFolder, &text));
   EXPECT_FALSE(cFileLock(inMissingFolder).held());
   EXPECT_EQ(kMissing, fileStatus(dir.file("missing")).kind);
-  EXPECT_EQ(kFolder, fileStatus(dir.path()).kind);
   {
     cTemporaryFile first, second;
     ASSERT_TRUE(first.create(dir.file("target")));
