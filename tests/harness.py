@@ -1,8 +1,6 @@
-"""The one harness for the tests that run the real programs (scenarios,
-fault scripts, pseudo-terminal checks, benchmark fixtures): the texts that
-every run shows, a sandbox with a working folder, a game folder and a local
-workshop store made by the control tool, and a scripted run of the tool.
-Standard library only.
+"""The one harness for the scripts that run the real programs: the texts that
+every run shows, a sandbox (working folder, game folder, local workshop store
+made by the control tool) and a scripted run of the tool. Standard library only.
 """
 
 import argparse
@@ -18,29 +16,30 @@ import tempfile
 import threading
 import time
 
-# What the tool shows at every start and before every action.
+# What the tool shows at every start, before every action and at the end.
 BANNER = "-DRAV-\n https://drav.example\n\nSteam workshop uploader v1.2\n\n\n"
 PROMPT = "\n/>"
 COMPLETED = "\n\nDRAV Workshop tool has completed.\n"
 MENU_END = "\nx) Exit Tool.\n"
 TYPE_MENU = ("\nWhat kind of asset is it?\n1) A custom map (.tmx)\n2) Server settings (.txt)"
-             "\n3) Bolt's text macros (.txt)"
-             "\n4) Leaderboard or Stats display (.php, .htm, .html)"
+             "\n3) Bolt's text macros (.txt)\n4) Leaderboard or Stats display (.php, .htm, .html)"
              "\n5) An DRAV match recording (.rec)\n6) A bots configuration (bots.txt)"
-             "\n7) A custom translation (.txt)\n8) A bots movement file (movements.txt)"
-             + PROMPT)
+             "\n7) A custom translation (.txt)\n8) A bots movement file (movements.txt)" + PROMPT)
 STAGING = "_DRAV_WORKSHOP_TEMP_"
+# The lock file that the tool keeps in every workshop path it uses.
+WORKSHOP_LOCK = ".drav-workshop.lock"
 # The scenarios' data files, shared with the other scripts.
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "scenarios", "data")
 PREVIEW = os.path.join(DATA, "preview_a.png")
+# What the sanitizers print when they find something.
+SANITIZER_MARKS = (b"ERROR: AddressSanitizer", b"ERROR: LeakSanitizer", b"runtime error:")
 
 
 def menu(path):
     """The main menu with `path` as the workshop path, up to its prompt."""
-    return ("\n\nUsing workshop item path:\n%s\n\nCHOOSE ACTION:"
-            "\n1) Create a NEW workshop item.\n2) UPDATE an existing workshop item."
-            "\n3) INSTALL your subscriptions.\n4) OPEN workshop path."
-            "\n5) CHANGE workshop path.\n" % path + MENU_END + PROMPT)
+    return ("\n\nUsing workshop item path:\n%s\n\nCHOOSE ACTION:\n1) Create a NEW workshop item."
+            "\n2) UPDATE an existing workshop item.\n3) INSTALL your subscriptions."
+            "\n4) OPEN workshop path.\n5) CHANGE workshop path.\n" % path + MENU_END + PROMPT)
 
 
 class HarnessError(Exception):
@@ -52,12 +51,10 @@ class Failure(Exception):
 
 
 class Programs:
-    """The tool and the control tool, and the wrapper that runs both (e.g.
-    wine for the Windows build)."""
+    """The tool, the control tool and what runs both (e.g. wine)."""
 
     def __init__(self, tool, localsteam, wrapper=""):
-        self.tool = os.path.abspath(tool)
-        self.localsteam = os.path.abspath(localsteam)
+        self.tool, self.localsteam = os.path.abspath(tool), os.path.abspath(localsteam)
         self.wrapper = shlex.split(wrapper)
         self.windows = self.tool.lower().endswith(".exe")
 
@@ -74,29 +71,33 @@ class Run:
     def text(self):
         return self.out.decode("utf-8", "replace")
 
-    def err_tail(self, lines=15):
-        tail = self.err.decode("utf-8", "replace").strip().splitlines()[-lines:]
+    def err_tail(self):
+        tail = self.err.decode("utf-8", "replace").strip().splitlines()[-15:]
         return "\n".join("  " + line for line in tail)
 
 
 class Sandbox:
-    """A folder `root` holding `cwd` (the tool's current folder), `game`
-    (an empty game folder), `store` (made by `drav-localsteam init` with
-    `store_args`; None: no store) and `bin` with fake openers on the PATH;
-    `path_file`: `cwd` names `game` as the workshop path. A temporary root
-    is removed at the end unless `keep`. The environment names the store
-    and has no desktop: the pickers read typed paths, nothing opens."""
+    """A folder `root` with `cwd` (the tool's current folder), an empty
+    `game` folder, a `store` made by `drav-localsteam init store_args` (None:
+    no store) and fake openers that note their argument in `opened.log`.
+    With `path_file`, `cwd` names `game` as the workshop path. The pickers
+    read typed paths: no desktop. A temporary root goes at the end unless
+    `keep`."""
 
     def __init__(self, programs, root=None, store_args=(), path_file=False, keep=False,
                  prefix="drav-"):
         self.programs, self.keep, self.temporary = programs, keep, root is None
         self.root = os.path.realpath(root or tempfile.mkdtemp(prefix=prefix))
-        self.cwd, self.game, self.store, self.bin = (
+        self.cwd, self.game, self.store, openers = (
             os.path.join(self.root, name) for name in ("cwd", "game", "store", "bin"))
-        for folder in (self.cwd, self.game, self.bin):
+        for folder in (self.cwd, self.game):
             os.makedirs(folder, exist_ok=True)
-        make_fake_openers(self.bin, os.path.join(self.root, "opened.log"))
-        self.env = dict(os.environ, PATH=self.bin + os.pathsep + os.environ.get("PATH", ""),
+        script = "#!/bin/sh\nprintf '%%s\\n' \"$*\" >> %s\n" % shlex.quote(
+            os.path.join(self.root, "opened.log"))
+        for name in ("xdg-open", "open"):
+            write(os.path.join(openers, name), script.encode())
+            os.chmod(os.path.join(openers, name), 0o755)
+        self.env = dict(os.environ, PATH=openers + os.pathsep + os.environ.get("PATH", ""),
                         DRAV_LOCAL_STEAM=self.seen(self.store),
                         WINEDEBUG=os.environ.get("WINEDEBUG", "-all"))
         for name in ("DISPLAY", "WAYLAND_DISPLAY"):
@@ -120,8 +121,7 @@ class Sandbox:
         return "Z:" + host_path.replace("/", "\\") if self.programs.windows else host_path
 
     def set_workshop_path(self, path):
-        with open(os.path.join(self.cwd, "workshopPath.txt"), "wb") as handle:
-            handle.write(os.fsencode(self.seen(path)))
+        write(os.path.join(self.cwd, "workshopPath.txt"), os.fsencode(self.seen(path)))
 
     def localsteam(self, *words):
         """Runs the control tool; its output, stripped."""
@@ -195,27 +195,13 @@ def kill_group(process):
     process.wait()
 
 
-def make_fake_openers(bin_folder, log):
-    """xdg-open and open that only note their argument in `log`."""
-    script = "#!/bin/sh\nprintf '%%s\\n' \"$*\" >> %s\n" % shlex.quote(log)
-    for name in ("xdg-open", "open"):
-        path = os.path.join(bin_folder, name)
-        with open(path, "w") as handle:
-            handle.write(script)
-        os.chmod(path, 0o755)
-
-
-# The lock file that the tool keeps in every workshop path it uses.
-WORKSHOP_LOCK = ".drav-workshop.lock"
-
-
 def tree(folder, recursive=True):
     """The entries below `folder` as sorted relative paths, folders with '/',
     without the workshop path's lock file."""
     names = []
     for base, folders, files in os.walk(folder):
-        prefix = os.path.relpath(base, folder)
-        prefix = "" if prefix == "." else prefix.replace(os.sep, "/") + "/"
+        prefix = os.path.relpath(base, folder).replace(os.sep, "/") + "/"
+        prefix = "" if prefix == "./" else prefix
         names += [prefix + name + "/" for name in folders]
         names += [prefix + name for name in files if name != WORKSHOP_LOCK]
         if not recursive:
@@ -245,10 +231,6 @@ def check(condition, message):
         raise Failure(message)
 
 
-# What the sanitizers print when they find something.
-SANITIZER_MARKS = (b"ERROR: AddressSanitizer", b"ERROR: LeakSanitizer", b"runtime error:")
-
-
 def check_sanitizer(run, what):
     marks = [mark.decode() for mark in SANITIZER_MARKS if mark in run.err]
     check(not marks, "%s: the sanitizer reported %s:\n%s" % (what, marks, run.err_tail()))
@@ -262,18 +244,21 @@ def check_clean_end(run, what):
           "  standard error:\n%s" % (what, run.code, run.text()[-600:], run.err_tail()))
 
 
-def diff_lines(expected, actual):
-    """A unified diff, line breaks and control characters as escapes."""
-    return [line.rstrip("\n") if line.startswith(("---", "+++", "@@")) else
-            line[0] + repr(line[1:])[1:-1] for line in difflib.unified_diff(
-                expected.splitlines(True), actual.splitlines(True), "expected", "actual")]
+def differences(what, wanted, actual):
+    """Nothing when `actual` is one of `wanted`, else a unified diff to the
+    first, line breaks and control characters shown as escapes."""
+    if actual in wanted:
+        return []
+    return ["%s differs (- expected, + actual):" % what] + [
+        line.rstrip("\n") if line.startswith(("---", "+++", "@@")) else
+        line[0] + repr(line[1:])[1:-1] for line in difflib.unified_diff(
+            wanted[0].splitlines(True), actual.splitlines(True), "expected", "actual")]
 
 
-def check_text(text, wanted, what, whole=False):
-    """`text` begins with (or, if `whole`, is) `wanted`; else the diff."""
-    shown = text if whole else text[:len(wanted)]
-    check(shown == wanted, "%s: the output differs (- expected, + actual):\n%s" % (
-        what, "\n".join(diff_lines(wanted, shown))))
+def check_text(text, wanted, what):
+    """`text` begins with `wanted`; else the diff."""
+    report = differences(what + ": the output", [wanted], text[:len(wanted)])
+    check(not report, "\n".join(report))
 
 
 def parse_args(*extra):
