@@ -1,9 +1,11 @@
 """The one harness for the scripts that run the real programs: the texts that
-every run shows, a sandbox (working folder, game folder, local workshop store
-made by the control tool) and a scripted run of the tool. Standard library only.
-"""
+every run shows, a sandbox with a store made by the control tool, a scripted
+run of the tool and the case runner. Standard library only."""
 
 import argparse
+import collections
+import concurrent.futures
+import contextlib
 import difflib
 import os
 import random
@@ -50,6 +52,10 @@ class Failure(Exception):
     """An expectation that the run did not meet."""
 
 
+class Skipped(Exception):
+    """A case that does not apply to these programs."""
+
+
 class Programs:
     """The tool, the control tool and what runs both (e.g. wine)."""
 
@@ -77,12 +83,10 @@ class Run:
 
 
 class Sandbox:
-    """A folder `root` with `cwd` (the tool's current folder), an empty
-    `game` folder, a `store` made by `drav-localsteam init store_args` (None:
-    no store) and fake openers that note their argument in `opened.log`.
-    With `path_file`, `cwd` names `game` as the workshop path. The pickers
-    read typed paths: no desktop. A temporary root goes at the end unless
-    `keep`."""
+    """A folder `root` with `cwd` (the tool's current folder), an empty `game`
+    folder, a `store` made by `init store_args` (None: none) and openers that
+    note their argument in `opened.log`; `path_file`: `cwd` names `game` as
+    the workshop path. No desktop: the pickers read typed paths."""
 
     def __init__(self, programs, root=None, store_args=(), path_file=False, keep=False,
                  prefix="drav-"):
@@ -179,19 +183,16 @@ def answers(*lines):
 def feed(pipe, data):
     """Writes the scripted input and closes it, so that the input ends; a
     program that leaves without reading it all is no fault of the writer."""
-    for step in (lambda: pipe.write(data), pipe.close):
-        try:
-            step()
-        except BrokenPipeError:
-            pass
+    with contextlib.suppress(BrokenPipeError):
+        pipe.write(data)
+    with contextlib.suppress(BrokenPipeError):
+        pipe.close()
 
 
 def kill_group(process):
     """SIGKILL to the program and whatever it started, then reaps it."""
-    try:
+    with contextlib.suppress(ProcessLookupError):
         os.killpg(process.pid, signal.SIGKILL)
-    except ProcessLookupError:
-        pass
     process.wait()
 
 
@@ -200,10 +201,8 @@ def tree(folder, recursive=True):
     without the workshop path's lock file."""
     names = []
     for base, folders, files in os.walk(folder):
-        prefix = os.path.relpath(base, folder).replace(os.sep, "/") + "/"
-        prefix = "" if prefix == "./" else prefix
-        names += [prefix + name + "/" for name in folders]
-        names += [prefix + name for name in files if name != WORKSHOP_LOCK]
+        names += [os.path.relpath(os.path.join(base, name), folder).replace(os.sep, "/")
+                  + "/" * (name in folders) for name in folders + files if name != WORKSHOP_LOCK]
         if not recursive:
             break
     return sorted(names)
@@ -261,41 +260,44 @@ def check_text(text, wanted, what):
     check(not report, "\n".join(report))
 
 
-def parse_args(*extra):
-    """The options of every script that runs the programs, and `extra` ones
-    as (flags, keywords) pairs; the options and the programs."""
+def main(cases, prefix="drav-", **env):
+    """Runs each case(sandbox, rng), `-j` at once, where `sandbox(**options)`
+    makes a Sandbox (by default one whose path file names its game folder)
+    whose environment adds `env`. Each case draws from its own generator, so
+    it can be rerun alone with the same draws. Exit status 1 if any failed."""
     parser = argparse.ArgumentParser(description=sys.modules["__main__"].__doc__)
     parser.add_argument("--tool", required=True, help="the drav-workshop executable")
     parser.add_argument("--localsteam", required=True, help="the drav-localsteam one")
     parser.add_argument("--wrapper", default="", help="runs both, e.g. 'wine'")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folders")
     parser.add_argument("--draw", type=int, default=1, help="starts the random choices")
-    for flags, keywords in extra:
-        parser.add_argument(*flags, **keywords)
+    parser.add_argument("--filter", default="", help="only the cases whose name holds this")
+    parser.add_argument("-j", type=int, default=1, help="cases run at once")
     args = parser.parse_args()
-    return args, Programs(args.tool, args.localsteam, args.wrapper)
+    programs = Programs(args.tool, args.localsteam, args.wrapper)
 
-
-def main(cases, prefix="drav-", **env):
-    """Runs each case(sandbox, rng), where `sandbox()` makes a sandbox whose
-    path file names its game folder and whose environment adds `env`. Each
-    case draws from its own generator, so it can be rerun alone with the
-    same draws. Exit status 1 if any case failed."""
-    args, programs = parse_args()
-
-    def sandbox():
-        box = Sandbox(programs, path_file=True, keep=args.keep, prefix=prefix)
+    def sandbox(**options):
+        box = Sandbox(programs, **dict(dict(path_file=True, keep=args.keep, prefix=prefix),
+                                       **options))
         box.env.update(env)
         return box
 
-    failed = 0
-    for case in cases:
+    def one(case):
         started = time.monotonic()
         try:
             case(sandbox, random.Random("%d/%s" % (args.draw, case.__name__)))
-            print("ok      %s (%.1fs)" % (case.__name__, time.monotonic() - started))
-        except (Failure, HarnessError) as failure:
-            failed += 1
-            print("FAILED  %s (draw %d)\n%s" % (case.__name__, args.draw, failure))
-        sys.stdout.flush()
-    sys.exit(1 if failed else 0)
+            return "ok", " (%.1fs)" % (time.monotonic() - started)
+        except Skipped:
+            return "SKIPPED", ""
+        except (Failure, HarnessError, OSError) as failure:
+            return "FAILED", " (draw %d)\n    %s\n" % (args.draw,
+                                                    str(failure).replace("\n", "\n    "))
+
+    cases = [case for case in cases if args.filter in case.__name__]
+    counts = collections.Counter()
+    with concurrent.futures.ThreadPoolExecutor(max(1, args.j)) as pool:
+        for case, (status, detail) in zip(cases, pool.map(one, cases)):
+            counts[status] += 1
+            print("%-7s %s%s" % (status, case.__name__, detail), flush=True)
+    print("%d cases, %d failed, %d skipped" % (len(cases), counts["FAILED"], counts["SKIPPED"]))
+    sys.exit(1 if counts["FAILED"] or not cases else 0)

@@ -4,7 +4,6 @@ in a fresh sandbox each, their answers typed, the tool's whole output
 compared with the dialogue. README.md gives the format."""
 
 import collections
-import concurrent.futures
 import json
 import os
 import re
@@ -22,8 +21,9 @@ from harness import Failure, check, read  # noqa: E402
 
 TIMEOUT = 20.0
 EOF = "^D"
+PLATFORMS = {False: "posix", True: "windows"}
 # Setup steps that say how the tool runs rather than change the sandbox.
-RUN_STEPS = ("only", "store", "tool", "args", "status", "stderr", "nopath", "limit")
+RUN_STEPS = ("only", "store", "args", "status", "stderr", "nopath", "limit")
 ESCAPES = {"n": "\n", "t": "\t", "r": "\r", "0": "\0", "\\": "\\", "s": " "}
 # The marks of the dialogue; one that ends at a prompt reads an answer.
 MARKS = {
@@ -53,7 +53,7 @@ MARK = re.compile(r"(@[a-z]+|/>)(?:\(([^)]*)\))?(.*)$")
 Step = collections.namedtuple("Step", "line_no words rest checks")
 
 
-class ScenarioError(Exception):
+class ScenarioError(harness.HarnessError):
     """A broken scenario file or a setup step that failed."""
 
 
@@ -161,13 +161,16 @@ class Scenario:
     """One run: the sandbox and the placeholders, in the form the programs
     see (`tool`) and in the form the harness acts on (`host`)."""
 
-    def __init__(self, programs, box):
-        self.programs, self.box, self.host, self.tool = programs, box, {}, {}
+    def __init__(self, box):
+        self.box, self.program, self.host, self.tool = box, box.programs.tool, {}, {}
         for name, path in (("tmp", box.root), ("cwd", box.cwd), ("game", box.game),
                            ("store", box.store), ("data", harness.DATA),
-                           ("tool_folder", os.path.dirname(programs.tool))):
-            self.host[name], self.tool[name] = path, box.seen(path)
-        self.host["sep"] = self.tool["sep"] = "\\" if programs.windows else "/"
+                           ("tool_folder", os.path.dirname(self.program))):
+            self.set_path(name, path)
+        self.host["sep"] = self.tool["sep"] = "\\" if box.programs.windows else "/"
+
+    def set_path(self, name, host_path):
+        self.host[name], self.tool[name] = host_path, self.box.seen(host_path)
 
     def expand(self, text, form="tool"):
         table = self.tool if form == "tool" else self.host
@@ -185,21 +188,6 @@ class Scenario:
     def localsteam(self, words):
         return self.box.localsteam(*[self.expand(word) for word in words])
 
-    def prepare(self, setup, given):
-        """The setup steps; the tool to run (a lone copy with `tool`)."""
-        tool = self.programs.tool
-        if "tool" in given:
-            folder = os.path.join(self.box.root, "tool")
-            os.mkdir(folder)
-            self.host["tool_folder"], self.tool["tool_folder"] = folder, self.box.seen(folder)
-            tool = shutil.copy2(tool, folder)
-        for step in setup:
-            try:
-                self.setup_step(step, step.words[0], step.words[1:])
-            except (ScenarioError, harness.HarnessError, OSError) as error:
-                raise ScenarioError("line %d: %s" % (step.line_no, error))
-        return tool
-
     def setup_step(self, step, verb, words):
         host = [self.expand(word, "host") for word in words]
         if verb == "localsteam":
@@ -209,6 +197,10 @@ class Scenario:
             if len(host) != 1 or value[:1] != ["localsteam"]:
                 raise ScenarioError("let NAME = localsteam ...")
             self.host[host[0]] = self.tool[host[0]] = self.localsteam(value[1:])
+        elif verb == "tool":  # a copy of the tool alone in a folder
+            self.set_path("tool_folder", os.path.join(self.box.root, "tool"))
+            os.mkdir(self.host["tool_folder"])
+            self.program = shutil.copy2(self.program, self.host["tool_folder"])
         elif verb == "dir":
             for path in host:
                 os.makedirs(path, exist_ok=True)
@@ -284,73 +276,56 @@ def size_limit(limit):
     resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
 
 
-def run(programs, path, keep):
-    """("passed" | "failed" | "skipped", details)."""
+def run(path, sandbox):
+    """Runs the scenario at `path`; Failure with what differed."""
     setup, dialogues, after = parse_scenario(path)
-    given = {step.words[0]: step for step in setup}
-    if "only" in given and given["only"].words[1:] != ["windows" if programs.windows
-                                                        else "posix"]:
-        return "skipped", ""
-    store = given["store"].words[1:] if "store" in given else []
-    with harness.Sandbox(programs, store_args=None if store == ["none"] else store,
-                         path_file="nopath" not in given, keep=keep, prefix="drav-scn-") as box:
-        scenario = Scenario(programs, box)
-        tool = scenario.prepare(setup, given)
-        args = [scenario.expand(word) for word in given["args"].words[1:]] \
-            if "args" in given else []
+    given = {step.words[0]: step.words[1:] for step in setup}
+    with sandbox(store_args=None if given.get("store") == ["none"] else given.get("store", []),
+                 path_file="nopath" not in given) as box:
+        if given.get("only", [PLATFORMS[box.programs.windows]]) != [
+                PLATFORMS[box.programs.windows]]:
+            raise harness.Skipped()
+        scenario = Scenario(box)
+        for step in setup:
+            try:
+                scenario.setup_step(step, step.words[0], step.words[1:])
+            except (harness.HarnessError, OSError) as error:
+                raise ScenarioError("line %d: %s" % (step.line_no, error))
         limit = given.get("limit")
-        answers = scenario.expand(dialogues[0][1]).encode("utf-8", "surrogateescape")
-        result = box.run(answers, TIMEOUT, limit and (lambda: size_limit(int(limit.words[1]))),
-                         tool, args)
+        result = box.run(scenario.expand(dialogues[0][1]).encode("utf-8", "surrogateescape"),
+                         TIMEOUT, limit and (lambda: size_limit(int(limit[0]))), scenario.program,
+                         [scenario.expand(word) for word in given.get("args", [])])
         report = [] if result.code is not None else ["killed after %g s" % TIMEOUT]
         report += harness.differences("standard output", [
             scenario.expand(output) for output, _ in dialogues], result.text())
-        status = int(given["status"].words[1]) if "status" in given else 0
+        status = int(given.get("status", ["0"])[0])
         if result.code not in (None, status):
             report.append("exit status %d, expected %d" % (result.code, status))
-        if "stderr" in given:
+        for step in (step for step in setup if step.words[0] == "stderr"):
             report += harness.differences(
-                "standard error", [scenario.content(given["stderr"]).decode("utf-8", "replace")],
+                "standard error", [scenario.content(step).decode("utf-8", "replace")],
                 result.err.decode("utf-8", "replace").replace("\r\n", "\n"))
         for step in after if not report else []:
             try:
                 scenario.check(step, step.words)
-            except (Failure, ScenarioError, harness.HarnessError, OSError) as error:
+            except (Failure, harness.HarnessError, OSError) as error:
                 report.append("after-check at line %d: %s" % (step.line_no, error))
                 break
         if report and result.err.strip():
             report.append("standard error (last lines):\n" + result.err_tail())
-        return ("failed", "\n".join(report)) if report else ("passed",
-                                                             "%.1fs" % result.elapsed)
+        check(not report, "\n".join(report))
 
 
-def main():
-    args, programs = harness.parse_args(
-        (["--filter"], dict(default="", help="only scenarios whose name holds this")),
-        (["-j"], dict(type=int, default=1, help="scenarios run at once")))
-    paths = sorted(os.path.join(base, name) for base, _, files in os.walk(HERE)
-                   for name in files if name.endswith(".scn") and args.filter in
-                   os.path.relpath(os.path.join(base, name), HERE).replace(os.sep, "/"))
+def case(path):
+    """The harness's case that runs the scenario at `path`, named after it."""
+    def scenario(sandbox, rng):
+        run(path, sandbox)
 
-    def one(path):
-        try:
-            return run(programs, path, args.keep)
-        except (ScenarioError, harness.HarnessError, OSError) as error:
-            return "failed", "broken scenario: %s" % error
-
-    failed = skipped = 0
-    with concurrent.futures.ThreadPoolExecutor(max(1, args.j)) as pool:
-        for path, (status, detail) in zip(paths, pool.map(one, paths)):
-            name = os.path.splitext(os.path.relpath(path, HERE))[0]
-            failed += status == "failed"
-            skipped += status == "skipped"
-            print("%-7s %s%s" % ("ok" if status == "passed" else status.upper(), name,
-                                 "\n    " + detail.replace("\n", "\n    ") + "\n"
-                                 if status == "failed" else " (%s)" % detail * bool(detail)))
-            sys.stdout.flush()
-    print("%d scenarios, %d failed, %d skipped" % (len(paths), failed, skipped))
-    return 1 if failed or not paths else 0
+    scenario.__name__ = os.path.relpath(path, HERE)[:-len(".scn")].replace(os.sep, "/")
+    return scenario
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    harness.main(sorted((case(os.path.join(base, name)) for base, _, files in os.walk(HERE)
+                         for name in files if name.endswith(".scn")),
+                        key=lambda scenario: scenario.__name__), "drav-scn-")
