@@ -15,7 +15,6 @@ import signal
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
 # What the tool shows at every start, before every action and at the end.
@@ -141,28 +140,29 @@ class Sandbox:
 
     def start(self, stdin, preexec_fn=None, program=None, args=()):
         """Starts the tool (or `program`) with `stdin` as its whole input.
-        Output goes to files, not pipes: a helper process that the program
-        leaves behind (Wine's server) may hold them open long after."""
-        out_file, err_file = tempfile.TemporaryFile(), tempfile.TemporaryFile()
-        process = subprocess.Popen(
-            self.programs.command(program or self.programs.tool, args),
-            stdin=subprocess.PIPE, stdout=out_file, stderr=err_file, cwd=self.cwd,
-            env=self.env, start_new_session=True, preexec_fn=preexec_fn)
-        feeder = threading.Thread(target=feed, args=(process.stdin, stdin))
-        feeder.start()
-        process.drav_files = (out_file, err_file, feeder, time.monotonic())
+        Input and output are files, not pipes: nothing waits for the program
+        to read, and a helper that it leaves behind (Wine's server) may hold
+        its output open long after."""
+        in_file, out_file, err_file = (tempfile.TemporaryFile() for _ in range(3))
+        with in_file:
+            in_file.write(stdin)
+            in_file.seek(0)
+            process = subprocess.Popen(
+                self.programs.command(program or self.programs.tool, args), stdin=in_file,
+                stdout=out_file, stderr=err_file, cwd=self.cwd, env=self.env,
+                start_new_session=True, preexec_fn=preexec_fn)
+        process.drav_files = (out_file, err_file, time.monotonic())
         return process
 
     def finish(self, process, timeout):
         """Waits up to `timeout` seconds, then kills; what it wrote."""
-        out_file, err_file, feeder, started = process.drav_files
+        out_file, err_file, started = process.drav_files
         try:
             code = process.wait(max(0.0, started + timeout - time.monotonic()))
         except subprocess.TimeoutExpired:
             kill_group(process)
             code = None
         elapsed = time.monotonic() - started
-        feeder.join()
         with out_file, err_file:
             out_file.seek(0)
             err_file.seek(0)
@@ -178,15 +178,6 @@ def answers(*lines):
     """The input that types each of `lines` (text or bytes)."""
     return b"".join((a if isinstance(a, bytes) else a.encode("utf-8")) + b"\n"
                     for a in lines)
-
-
-def feed(pipe, data):
-    """Writes the scripted input and closes it, so that the input ends; a
-    program that leaves without reading it all is no fault of the writer."""
-    with contextlib.suppress(BrokenPipeError):
-        pipe.write(data)
-    with contextlib.suppress(BrokenPipeError):
-        pipe.close()
 
 
 def kill_group(process):
