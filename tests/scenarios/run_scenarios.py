@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Runs the scenario files (*.scn) under this folder against the real tool:
-in a fresh sandbox each, their answers typed, the tool's whole output
-compared with the dialogue. README.md gives the format."""
+"""Runs the scenario files (*.scn) under this folder against the real tool,
+each in a fresh sandbox, its answers typed, the tool's whole output compared
+with the dialogue. README.md gives the format."""
 
 import collections
+import functools
 import json
 import os
 import re
@@ -58,10 +59,10 @@ class ScenarioError(harness.HarnessError):
 
 
 def decode_escapes(text):
-    """Backslash escapes (see ESCAPES, and \\xHH) to text; a byte above 127
+    """Backslash escapes (ESCAPES and \\xHH) to text; a byte above 127
     stays that byte when encoded with surrogateescape."""
     def one(match):
-        code = match.group(1)
+        code = match[1]
         if code in ESCAPES:
             return ESCAPES[code]
         if len(code) != 3:
@@ -76,24 +77,23 @@ def split(text):
     return [decode_escapes(word) for word in shlex.split(text or "")]
 
 
-def parse_steps(lines, path):
+def parse_steps(lines):
     steps = []
     for line_no, line in lines:
         if line[:1].isspace() and line.strip():
             if not steps or "localsteam" not in steps[-1].words[:2]:
-                raise ScenarioError("%s:%d: a check without its localsteam step"
-                                    % (path, line_no))
+                raise ScenarioError("line %d: a check without its localsteam step" % line_no)
             steps[-1].checks.append((line_no, line.strip()))
         elif line.strip() and not line.startswith("#"):
             head, is_set, rest = (line.strip() + " ").partition(" = ")
             try:
                 steps.append(Step(line_no, split(head), rest[:-1] if is_set else None, []))
             except ValueError as error:
-                raise ScenarioError("%s:%d: %s" % (path, line_no, error))
+                raise ScenarioError("line %d: %s" % (line_no, error))
     return steps
 
 
-def parse_dialogue(lines, path):
+def parse_dialogue(lines):
     """The expected output (placeholders not yet expanded) and the answers."""
     output, answers, ended, unread = [], [], False, False
     lines = [(n, part) for n, line in lines for part in SHORTHANDS.get(line, line).split("\n")]
@@ -106,8 +106,8 @@ def parse_dialogue(lines, path):
         reads = text.endswith("/>") or name == "@unread"
         if rest and not (reads and rest.startswith(" ")) or \
                 reads and (unread or ended and rest != " " + EOF):
-            raise ScenarioError("%s:%d: an answer after the input ended or where none is "
-                                "read, or without a blank before it" % (path, line_no))
+            raise ScenarioError("line %d: an answer after the input ended or where none is "
+                                "read, or without a blank before it" % line_no)
         if not reads:
             output.append(text)
             continue
@@ -119,47 +119,39 @@ def parse_dialogue(lines, path):
 
 
 def parse_scenario(path):
-    """Setup steps (the lines before the first section), the dialogues
-    (output, answers) and the steps of [after]."""
+    """Setup steps, the dialogues (output, answers) and the [after] steps."""
     with open(path, encoding="utf-8", newline="") as handle:
-        text = handle.read()
-    if "\r" in text:
-        raise ScenarioError("%s: carriage returns in the file" % path)
-    sections = [("", [])]
-    for line_no, line in enumerate(text.split("\n"), 1):
-        if line in ("[dialogue]", "[after]"):
-            sections.append((line, []))
-        else:
-            sections[-1][1].append((line_no, line))
+        sections = [("", [])]
+        for line_no, line in enumerate(handle.read().split("\n"), 1):
+            if line in ("[dialogue]", "[after]"):
+                sections.append((line, []))
+            else:
+                sections[-1][1].append((line_no, line))
     kinds = "".join(name for name, _ in sections)
     if not re.fullmatch(r"(\[dialogue\])+(\[after\])?", kinds):
-        raise ScenarioError("%s: not [dialogue] (once or more), then [after] or nothing" % path)
-    dialogues = [parse_dialogue(lines, path) for name, lines in sections if name == "[dialogue]"]
+        raise ScenarioError("not [dialogue] (once or more), then [after] or nothing")
+    dialogues = [parse_dialogue(lines) for name, lines in sections if name == "[dialogue]"]
     if any(answers != dialogues[0][1] for _, answers in dialogues):
-        raise ScenarioError("%s: the [dialogue] sections type different answers" % path)
+        raise ScenarioError("the [dialogue] sections type different answers")
     after = sections[-1][1] if kinds.endswith("[after]") else []
-    return parse_steps(sections[0][1], path), dialogues, parse_steps(after, path)
+    return parse_steps(sections[0][1]), dialogues, parse_steps(after)
 
 
-def json_select(value, path):
-    """Follows a path like content[0].name; [*] maps the rest over a list."""
-    match = re.match(r"\.?([A-Za-z_][A-Za-z0-9_-]*)|\[(\*|\d+)\]", path)
-    if not path:
-        return value
-    if not match:
-        raise ScenarioError("bad JSON path %r" % path)
-    key, index, rest = match[1], match[2], path[match.end():]
+def json_select(value, keys):
+    """Follows keys like content, 0, name; "*" maps the rest over a list."""
     try:
-        if index == "*":
-            return [json_select(item, rest) for item in value]
-        return json_select(value[key] if key else value[int(index)], rest)
+        if keys and keys[0] == "*":
+            return [json_select(item, keys[1:]) for item in value]
+        if keys:
+            return json_select(value[int(keys[0]) if keys[0].isdigit() else keys[0]], keys[1:])
+        return value
     except (KeyError, IndexError, TypeError):
-        raise Failure("no %s in %s" % (path, json.dumps(value)[:300]))
+        raise Failure("no %s in %s" % (keys[0], json.dumps(value)[:300]))
 
 
 class Scenario:
-    """One run: the sandbox and the placeholders, in the form the programs
-    see (`tool`) and in the form the harness acts on (`host`)."""
+    """One run: the sandbox, the tool to run and the placeholders, in the
+    form the programs see (`tool`) and the form the harness acts on (`host`)."""
 
     def __init__(self, box):
         self.box, self.program, self.host, self.tool = box, box.programs.tool, {}, {}
@@ -216,8 +208,7 @@ class Scenario:
         elif verb == "env":  # NAME=VALUE, or NAME alone: unset
             name, is_set, value = words[0].partition("=")
             self.box.env.pop(name, None)
-            if is_set:
-                self.box.env[name] = self.expand(value)
+            self.box.env.update({name: self.expand(value)} if is_set else {})
         elif verb not in RUN_STEPS:
             raise ScenarioError("unknown setup step %r" % verb)
 
@@ -231,40 +222,30 @@ class Scenario:
             words = words[1:]
         verb, path = words[0], self.expand(words[1], "host")
         if verb == "localsteam":
-            self.json_checks(step, words[1:])
-        elif verb == "missing":
-            check(not os.path.lexists(path), "%s exists" % path)
+            return self.json_checks(step, words[1:])
+        if verb == "missing":
+            actual, wanted = os.path.lexists(path), False
         elif verb == "file":
-            actual = read(path) if os.path.isfile(path) else None
-            check(actual == self.content(step), "%s holds %r, expected %r" % (
-                path, actual and actual[:400], self.content(step)[:400]))
+            actual, wanted = read(path) if os.path.isfile(path) else None, self.content(step)
         elif verb == "same":
-            other = self.expand(words[2], "host")
-            check(read(path) == read(other), "%s differs from %s" % (path, other))
+            actual, wanted = read(path), read(self.expand(words[2], "host"))
         elif verb in ("dir", "tree"):
-            wanted = sorted(self.expand(word) for word in split(step.rest))
             actual = harness.tree(path, verb == "tree") if os.path.isdir(path) else None
-            check(actual == wanted, "%s holds %s, expected %s" % (path, actual, wanted))
+            wanted = sorted(self.expand(word) for word in split(step.rest))
         else:
             raise ScenarioError("unknown check %r" % verb)
+        check(actual == wanted, "%s: %s, expected %s" % (
+            " ".join(words), repr(actual)[:400], repr(wanted)[:400]))
 
     def json_checks(self, step, words):
         """Each indented line: PATH = JSON, or #PATH = N for a length."""
-        if not step.checks:
-            raise ScenarioError("a localsteam check without checks")
-        out = self.localsteam(words)
-        try:
-            document = json.loads(out)
-        except json.JSONDecodeError as error:
-            raise Failure("not JSON (%s): %r" % (error, out[:200]))
+        check(step.checks, "a localsteam check without checks")
+        document = json.loads(self.localsteam(words))
         for line_no, line in step.checks:
             where, _, operand = (part.strip() for part in line.partition("="))
-            value = json_select(document, where.lstrip("#"))
+            value = json_select(document, re.findall(r"[^.\[\]#]+", where))
             value = len(value) if where.startswith("#") else value
-            try:
-                expected = json.loads(self.expand(operand))
-            except json.JSONDecodeError:
-                raise ScenarioError("line %d: not JSON: %r" % (line_no, operand))
+            expected = json.loads(self.expand(operand))
             check(value == expected, "line %d: %s is %s, expected %s" % (
                 line_no, where or "the output", json.dumps(value)[:300], json.dumps(expected)))
 
@@ -276,14 +257,13 @@ def size_limit(limit):
     resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
 
 
-def run(path, sandbox):
-    """Runs the scenario at `path`; Failure with what differed."""
+def run(path, sandbox, rng):
+    """The harness's case of the scenario at `path`: Failure with what differed."""
     setup, dialogues, after = parse_scenario(path)
-    given = {step.words[0]: step.words[1:] for step in setup}
-    with sandbox(store_args=None if given.get("store") == ["none"] else given.get("store", []),
+    given = collections.defaultdict(list, ((step.words[0], step.words[1:]) for step in setup))
+    with sandbox(store_args=None if given["store"] == ["none"] else given["store"],
                  path_file="nopath" not in given) as box:
-        if given.get("only", [PLATFORMS[box.programs.windows]]) != [
-                PLATFORMS[box.programs.windows]]:
+        if given["only"] not in ([], [PLATFORMS[box.programs.windows]]):
             raise harness.Skipped()
         scenario = Scenario(box)
         for step in setup:
@@ -291,16 +271,16 @@ def run(path, sandbox):
                 scenario.setup_step(step, step.words[0], step.words[1:])
             except (harness.HarnessError, OSError) as error:
                 raise ScenarioError("line %d: %s" % (step.line_no, error))
-        limit = given.get("limit")
+        limit = given["limit"]
         result = box.run(scenario.expand(dialogues[0][1]).encode("utf-8", "surrogateescape"),
-                         TIMEOUT, limit and (lambda: size_limit(int(limit[0]))), scenario.program,
-                         [scenario.expand(word) for word in given.get("args", [])])
-        report = [] if result.code is not None else ["killed after %g s" % TIMEOUT]
-        report += harness.differences("standard output", [
+                         TIMEOUT, (lambda: size_limit(int(limit[0]))) if limit else None,
+                         scenario.program, [scenario.expand(arg) for arg in given["args"]])
+        report = harness.differences("standard output", [
             scenario.expand(output) for output, _ in dialogues], result.text())
-        status = int(given.get("status", ["0"])[0])
-        if result.code not in (None, status):
-            report.append("exit status %d, expected %d" % (result.code, status))
+        status = int((given["status"] or ["0"])[0])
+        if result.code != status:
+            report.append("exit status %s, expected %d (None: killed after %g s)" % (
+                result.code, status, TIMEOUT))
         for step in (step for step in setup if step.words[0] == "stderr"):
             report += harness.differences(
                 "standard error", [scenario.content(step).decode("utf-8", "replace")],
@@ -308,7 +288,7 @@ def run(path, sandbox):
         for step in after if not report else []:
             try:
                 scenario.check(step, step.words)
-            except (Failure, harness.HarnessError, OSError) as error:
+            except (Failure, harness.HarnessError, OSError, ValueError) as error:
                 report.append("after-check at line %d: %s" % (step.line_no, error))
                 break
         if report and result.err.strip():
@@ -317,10 +297,7 @@ def run(path, sandbox):
 
 
 def case(path):
-    """The harness's case that runs the scenario at `path`, named after it."""
-    def scenario(sandbox, rng):
-        run(path, sandbox)
-
+    scenario = functools.partial(run, path)
     scenario.__name__ = os.path.relpath(path, HERE)[:-len(".scn")].replace(os.sep, "/")
     return scenario
 
