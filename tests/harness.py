@@ -1,6 +1,5 @@
-"""The one harness for the scripts that run the real programs: the texts that
-every run shows, a sandbox with a store made by the control tool, a scripted
-run of the tool and the case runner. Standard library only."""
+"""The one harness of the scripts that run the real programs: the texts every
+run shows, a sandbox, a scripted run and the case runner. Standard library only."""
 
 import argparse
 import collections
@@ -16,6 +15,7 @@ import subprocess
 import sys
 import tempfile
 import time
+from unittest import SkipTest
 
 # What the tool shows at every start, before every action and at the end.
 BANNER = "-DRAV-\n https://drav.example\n\nSteam workshop uploader v1.2\n\n\n"
@@ -51,27 +51,19 @@ class Failure(Exception):
     """An expectation that the run did not meet."""
 
 
-class Skipped(Exception):
-    """A case that does not apply to these programs."""
-
-
 class Programs:
     """The tool, the control tool and what runs both (e.g. wine)."""
 
     def __init__(self, tool, localsteam, wrapper=""):
         self.tool, self.localsteam = os.path.abspath(tool), os.path.abspath(localsteam)
-        self.wrapper = shlex.split(wrapper)
-        self.windows = self.tool.lower().endswith(".exe")
+        self.wrapper, self.windows = shlex.split(wrapper), self.tool.lower().endswith(".exe")
 
     def command(self, program, args=()):
         return self.wrapper + [program] + list(args)
 
 
-class Run:
+class Run(collections.namedtuple("Run", "code out err elapsed")):
     """The outcome of one run: exit code (None: killed), output bytes."""
-
-    def __init__(self, code, out, err, elapsed):
-        self.code, self.out, self.err, self.elapsed = code, out, err, elapsed
 
     def text(self):
         return self.out.decode("utf-8", "replace")
@@ -83,9 +75,9 @@ class Run:
 
 class Sandbox:
     """A folder `root` with `cwd` (the tool's current folder), an empty `game`
-    folder, a `store` made by `init store_args` (None: none) and openers that
-    note their argument in `opened.log`; `path_file`: `cwd` names `game` as
-    the workshop path. No desktop: the pickers read typed paths."""
+    folder, a `store` made by `init store_args` (None: none), no desktop and
+    openers that note their argument in `opened.log`; `path_file`: `cwd` names
+    `game` as the workshop path."""
 
     def __init__(self, programs, root=None, store_args=(), path_file=False, keep=False,
                  prefix="drav-"):
@@ -139,10 +131,8 @@ class Sandbox:
                                *extra, self.seen(path))
 
     def start(self, stdin, preexec_fn=None, program=None, args=()):
-        """Starts the tool (or `program`) with `stdin` as its whole input.
-        Input and output are files, not pipes: nothing waits for the program
-        to read, and a helper that it leaves behind (Wine's server) may hold
-        its output open long after."""
+        """Starts the tool (or `program`) with `stdin` as its whole input. Files,
+        not pipes: a helper that it leaves (Wine's server) may hold them open."""
         in_file, out_file, err_file = (tempfile.TemporaryFile() for _ in range(3))
         with in_file:
             in_file.write(stdin)
@@ -176,8 +166,7 @@ class Sandbox:
 
 def answers(*lines):
     """The input that types each of `lines` (text or bytes)."""
-    return b"".join((a if isinstance(a, bytes) else a.encode("utf-8")) + b"\n"
-                    for a in lines)
+    return b"".join((a if isinstance(a, bytes) else a.encode("utf-8")) + b"\n" for a in lines)
 
 
 def kill_group(process):
@@ -188,15 +177,11 @@ def kill_group(process):
 
 
 def tree(folder, recursive=True):
-    """The entries below `folder` as sorted relative paths, folders with '/',
-    without the workshop path's lock file."""
-    names = []
-    for base, folders, files in os.walk(folder):
-        names += [os.path.relpath(os.path.join(base, name), folder).replace(os.sep, "/")
-                  + "/" * (name in folders) for name in folders + files if name != WORKSHOP_LOCK]
-        if not recursive:
-            break
-    return sorted(names)
+    """The entries below `folder` but the lock file, sorted, folders with '/'."""
+    return sorted(os.path.relpath(os.path.join(base, name), folder).replace(os.sep, "/")
+                  + "/" * (name in folders)
+                  for base, folders, files in list(os.walk(folder))[:None if recursive else 1]
+                  for name in folders + files if name != WORKSHOP_LOCK)
 
 
 def read(path):
@@ -235,14 +220,10 @@ def check_clean_end(run, what):
 
 
 def differences(what, wanted, actual):
-    """Nothing when `actual` is one of `wanted`, else a unified diff to the
-    first, line breaks and control characters shown as escapes."""
-    if actual in wanted:
-        return []
-    return ["%s differs (- expected, + actual):" % what] + [
-        line.rstrip("\n") if line.startswith(("---", "+++", "@@")) else
+    """Nothing if `actual` is one of `wanted`, else a diff to the first, escapes shown."""
+    return [] if actual in wanted else ["%s differs (- expected, + actual):" % what] + [
         line[0] + repr(line[1:])[1:-1] for line in difflib.unified_diff(
-            wanted[0].splitlines(True), actual.splitlines(True), "expected", "actual")]
+            wanted[0].splitlines(True), actual.splitlines(True), "expected", "actual", lineterm="")]
 
 
 def check_text(text, wanted, what):
@@ -252,10 +233,9 @@ def check_text(text, wanted, what):
 
 
 def main(cases, prefix="drav-", **env):
-    """Runs each case(sandbox, rng), `-j` at once, where `sandbox(**options)`
-    makes a Sandbox (by default one whose path file names its game folder)
-    whose environment adds `env`. Each case draws from its own generator, so
-    it can be rerun alone with the same draws. Exit status 1 if any failed."""
+    """Runs each case(sandbox, rng), `-j` at once; `sandbox(**options)` makes a
+    Sandbox with a path file and `env` added. Each case draws from a generator
+    of its own, so it can be rerun alone with the same draws."""
     parser = argparse.ArgumentParser(description=sys.modules["__main__"].__doc__)
     parser.add_argument("--tool", required=True, help="the drav-workshop executable")
     parser.add_argument("--localsteam", required=True, help="the drav-localsteam one")
@@ -267,9 +247,8 @@ def main(cases, prefix="drav-", **env):
     args = parser.parse_args()
     programs = Programs(args.tool, args.localsteam, args.wrapper)
 
-    def sandbox(**options):
-        box = Sandbox(programs, **dict(dict(path_file=True, keep=args.keep, prefix=prefix),
-                                       **options))
+    def sandbox(path_file=True, **options):
+        box = Sandbox(programs, path_file=path_file, keep=args.keep, prefix=prefix, **options)
         box.env.update(env)
         return box
 
@@ -278,7 +257,7 @@ def main(cases, prefix="drav-", **env):
         try:
             case(sandbox, random.Random("%d/%s" % (args.draw, case.__name__)))
             return "ok", " (%.1fs)" % (time.monotonic() - started)
-        except Skipped:
+        except SkipTest:
             return "SKIPPED", ""
         except (Failure, HarnessError, OSError) as failure:
             return "FAILED", " (draw %d)\n    %s\n" % (args.draw,

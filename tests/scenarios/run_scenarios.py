@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-"""Runs the scenario files (*.scn) under this folder against the real tool,
-each in a fresh sandbox, its answers typed, the tool's whole output compared
-with the dialogue. README.md gives the format."""
+"""Runs the scenarios (*.scn) below this folder, each in a fresh sandbox: the answers
+typed, the tool's whole output compared with the dialogue. README.md gives the format."""
 
 import collections
 import functools
@@ -22,7 +21,6 @@ from harness import Failure, check, read  # noqa: E402
 
 TIMEOUT = 20.0
 EOF = "^D"
-PLATFORMS = {False: "posix", True: "windows"}
 # Setup steps that say how the tool runs rather than change the sandbox.
 RUN_STEPS = ("only", "store", "args", "status", "stderr", "nopath", "limit")
 ESCAPES = {"n": "\n", "t": "\t", "r": "\r", "0": "\0", "\\": "\\", "s": " "}
@@ -54,20 +52,12 @@ MARK = re.compile(r"(@[a-z]+|/>)(?:\(([^)]*)\))?(.*)$")
 Step = collections.namedtuple("Step", "line_no words rest checks")
 
 
-class ScenarioError(harness.HarnessError):
-    """A broken scenario file or a setup step that failed."""
-
-
 def decode_escapes(text):
-    """Backslash escapes (ESCAPES and \\xHH) to text; a byte above 127
-    stays that byte when encoded with surrogateescape."""
+    """Escapes to text; \\xHH above 127 is that byte once encoded with surrogateescape."""
     def one(match):
-        code = match[1]
-        if code in ESCAPES:
-            return ESCAPES[code]
-        if len(code) != 3:
-            raise ScenarioError("unknown escape \\%s in %r" % (code, text))
-        return bytes([int(code[1:], 16)]).decode("utf-8", "surrogateescape")
+        check(match[1] in ESCAPES or len(match[1]) == 3, "bad escape %s in %r" % (match[0], text))
+        return ESCAPES.get(match[1]) or bytes([int(match[1][1:], 16)]).decode(
+            "utf-8", "surrogateescape")
 
     return re.sub(r"\\(x[0-9a-fA-F]{2}|.?)", one, text)
 
@@ -81,15 +71,15 @@ def parse_steps(lines):
     steps = []
     for line_no, line in lines:
         if line[:1].isspace() and line.strip():
-            if not steps or "localsteam" not in steps[-1].words[:2]:
-                raise ScenarioError("line %d: a check without its localsteam step" % line_no)
+            check(steps and "localsteam" in steps[-1].words[:2],
+                  "line %d: a check without its localsteam step" % line_no)
             steps[-1].checks.append((line_no, line.strip()))
         elif line.strip() and not line.startswith("#"):
             head, is_set, rest = (line.strip() + " ").partition(" = ")
             try:
                 steps.append(Step(line_no, split(head), rest[:-1] if is_set else None, []))
             except ValueError as error:
-                raise ScenarioError("line %d: %s" % (line_no, error))
+                raise Failure("line %d: %s" % (line_no, error))
     return steps
 
 
@@ -104,10 +94,10 @@ def parse_dialogue(lines):
         name, arg, rest = match.groups() if match and match[1] in MARKS else ("", "", "")
         text = MARKS[name].replace("{path}", arg or "{game}") if name else line + "\n"
         reads = text.endswith("/>") or name == "@unread"
-        if rest and not (reads and rest.startswith(" ")) or \
-                reads and (unread or ended and rest != " " + EOF):
-            raise ScenarioError("line %d: an answer after the input ended or where none is "
-                                "read, or without a blank before it" % line_no)
+        check(not rest or reads and rest.startswith(" "),
+              "line %d: an answer where none is read, or without a blank before it" % line_no)
+        check(not reads or not unread and (not ended or rest == " " + EOF),
+              "line %d: an answer after the input ended" % line_no)
         if not reads:
             output.append(text)
             continue
@@ -120,19 +110,18 @@ def parse_dialogue(lines):
 
 def parse_scenario(path):
     """Setup steps, the dialogues (output, answers) and the [after] steps."""
-    with open(path, encoding="utf-8", newline="") as handle:
-        sections = [("", [])]
-        for line_no, line in enumerate(handle.read().split("\n"), 1):
-            if line in ("[dialogue]", "[after]"):
-                sections.append((line, []))
-            else:
-                sections[-1][1].append((line_no, line))
+    sections = [("", [])]
+    for line_no, line in enumerate(read(path).decode("utf-8").split("\n"), 1):
+        if line in ("[dialogue]", "[after]"):
+            sections.append((line, []))
+        else:
+            sections[-1][1].append((line_no, line))
     kinds = "".join(name for name, _ in sections)
-    if not re.fullmatch(r"(\[dialogue\])+(\[after\])?", kinds):
-        raise ScenarioError("not [dialogue] (once or more), then [after] or nothing")
+    check(re.fullmatch(r"(\[dialogue\])+(\[after\])?", kinds),
+          "not [dialogue] (once or more), then [after] or nothing")
     dialogues = [parse_dialogue(lines) for name, lines in sections if name == "[dialogue]"]
-    if any(answers != dialogues[0][1] for _, answers in dialogues):
-        raise ScenarioError("the [dialogue] sections type different answers")
+    check(all(answers == dialogues[0][1] for _, answers in dialogues),
+          "the [dialogue] sections type different answers")
     after = sections[-1][1] if kinds.endswith("[after]") else []
     return parse_steps(sections[0][1]), dialogues, parse_steps(after)
 
@@ -150,14 +139,13 @@ def json_select(value, keys):
 
 
 class Scenario:
-    """One run: the sandbox, the tool to run and the placeholders, in the
-    form the programs see (`tool`) and the form the harness acts on (`host`)."""
+    """A sandbox, the tool to run and the placeholders as it sees them and as the host does."""
 
     def __init__(self, box):
         self.box, self.program, self.host, self.tool = box, box.programs.tool, {}, {}
-        for name, path in (("tmp", box.root), ("cwd", box.cwd), ("game", box.game),
-                           ("store", box.store), ("data", harness.DATA),
-                           ("tool_folder", os.path.dirname(self.program))):
+        paths = dict(tmp=box.root, cwd=box.cwd, game=box.game, store=box.store,
+                     data=harness.DATA, tool_folder=os.path.dirname(self.program))
+        for name, path in paths.items():
             self.set_path(name, path)
         self.host["sep"] = self.tool["sep"] = "\\" if box.programs.windows else "/"
 
@@ -168,8 +156,7 @@ class Scenario:
         table = self.tool if form == "tool" else self.host
 
         def one(match):
-            if match[1] not in table:
-                raise ScenarioError("unknown placeholder %s" % match[0])
+            check(match[1] in table, "unknown placeholder %s" % match[0])
             return table[match[1]]
 
         return re.sub(r"\{([A-Za-z_][A-Za-z0-9_]*)\}", one, text)
@@ -186,8 +173,7 @@ class Scenario:
             self.localsteam(words)
         elif verb == "let":
             value = split(step.rest)
-            if len(host) != 1 or value[:1] != ["localsteam"]:
-                raise ScenarioError("let NAME = localsteam ...")
+            check(len(host) == 1 and value[:1] == ["localsteam"], "let NAME = localsteam ...")
             self.host[host[0]] = self.tool[host[0]] = self.localsteam(value[1:])
         elif verb == "tool":  # a copy of the tool alone in a folder
             self.set_path("tool_folder", os.path.join(self.box.root, "tool"))
@@ -209,8 +195,8 @@ class Scenario:
             name, is_set, value = words[0].partition("=")
             self.box.env.pop(name, None)
             self.box.env.update({name: self.expand(value)} if is_set else {})
-        elif verb not in RUN_STEPS:
-            raise ScenarioError("unknown setup step %r" % verb)
+        else:
+            check(verb in RUN_STEPS, "unknown setup step %r" % verb)
 
     def check(self, step, words):
         if words[0] == "eventually":  # retried for up to 5 s
@@ -233,7 +219,7 @@ class Scenario:
             actual = harness.tree(path, verb == "tree") if os.path.isdir(path) else None
             wanted = sorted(self.expand(word) for word in split(step.rest))
         else:
-            raise ScenarioError("unknown check %r" % verb)
+            raise Failure("unknown check %r" % verb)
         check(actual == wanted, "%s: %s, expected %s" % (
             " ".join(words), repr(actual)[:400], repr(wanted)[:400]))
 
@@ -263,14 +249,14 @@ def run(path, sandbox, rng):
     given = collections.defaultdict(list, ((step.words[0], step.words[1:]) for step in setup))
     with sandbox(store_args=None if given["store"] == ["none"] else given["store"],
                  path_file="nopath" not in given) as box:
-        if given["only"] not in ([], [PLATFORMS[box.programs.windows]]):
-            raise harness.Skipped()
+        if given["only"] not in ([], ["windows" if box.programs.windows else "posix"]):
+            raise harness.SkipTest()
         scenario = Scenario(box)
         for step in setup:
             try:
                 scenario.setup_step(step, step.words[0], step.words[1:])
-            except (harness.HarnessError, OSError) as error:
-                raise ScenarioError("line %d: %s" % (step.line_no, error))
+            except (Failure, harness.HarnessError, OSError) as error:
+                raise Failure("line %d: %s" % (step.line_no, error))
         limit = given["limit"]
         result = box.run(scenario.expand(dialogues[0][1]).encode("utf-8", "surrogateescape"),
                          TIMEOUT, (lambda: size_limit(int(limit[0]))) if limit else None,
