@@ -73,11 +73,10 @@ class Run(collections.namedtuple("Run", "code out err elapsed")):
         return "\n".join("  " + line for line in tail)
 
 
-class Sandbox:
-    """A folder `root` with `cwd` (the tool's current folder), an empty `game`
-    folder, a `store` made by `init store_args` (None: none), no desktop and
-    openers that note their argument in `opened.log`; `path_file`: `cwd` names
-    `game` as the workshop path."""
+class Sandbox(contextlib.AbstractContextManager):
+    """A folder `root` with `cwd` (the tool's current folder; its path file names `game`
+    if `path_file`), an empty `game`, a `store` made by `init store_args` (None: no
+    store), no desktop, and openers that note their argument in `opened.log`."""
 
     def __init__(self, programs, root=None, store_args=(), path_file=False, keep=False,
                  prefix="drav-"):
@@ -92,18 +91,15 @@ class Sandbox:
         for name in ("xdg-open", "open"):
             write(os.path.join(openers, name), script.encode())
             os.chmod(os.path.join(openers, name), 0o755)
-        self.env = dict(os.environ, PATH=openers + os.pathsep + os.environ.get("PATH", ""),
+        self.env = {name: value for name, value in os.environ.items()
+                    if name not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        self.env.update(PATH=openers + os.pathsep + os.environ.get("PATH", ""),
                         DRAV_LOCAL_STEAM=self.seen(self.store),
                         WINEDEBUG=os.environ.get("WINEDEBUG", "-all"))
-        for name in ("DISPLAY", "WAYLAND_DISPLAY"):
-            self.env.pop(name, None)
         if store_args is not None:
             self.localsteam("init", self.seen(self.store), *store_args)
         if path_file:
             self.set_workshop_path(self.game)
-
-    def __enter__(self):
-        return self
 
     def __exit__(self, *exc):
         if self.temporary and self.keep:
@@ -131,8 +127,7 @@ class Sandbox:
                                *extra, self.seen(path))
 
     def start(self, stdin, preexec_fn=None, program=None, args=()):
-        """Starts the tool (or `program`) with `stdin` as its whole input. Files,
-        not pipes: a helper that it leaves (Wine's server) may hold them open."""
+        """Starts `program` (the tool) on `stdin`; files, as Wine's server may hold pipes open."""
         in_file, out_file, err_file = (tempfile.TemporaryFile() for _ in range(3))
         with in_file:
             in_file.write(stdin)
@@ -152,13 +147,12 @@ class Sandbox:
         except subprocess.TimeoutExpired:
             kill_group(process)
             code = None
-        elapsed = time.monotonic() - started
         with out_file, err_file:
             out_file.seek(0)
             err_file.seek(0)
             out, err = out_file.read(), err_file.read()
-        return Run(code, out.replace(b"\r\n", b"\n") if self.programs.windows else out,
-                   err, elapsed)
+        return Run(code, out.replace(b"\r\n", b"\n") if self.programs.windows else out, err,
+                   time.monotonic() - started)
 
     def run(self, stdin, timeout=20.0, preexec_fn=None, program=None, args=()):
         return self.finish(self.start(stdin, preexec_fn, program, args), timeout)
@@ -197,8 +191,7 @@ def write(path, data):
 
 def contents(folder):
     """The files below `folder` (not the lock file) with their bytes."""
-    return {name: read(os.path.join(folder, name)) for name in tree(folder)
-            if not name.endswith("/")}
+    return {name: read(os.path.join(folder, name)) for name in tree(folder) if name[-1] != "/"}
 
 
 def check(condition, message):
@@ -233,9 +226,8 @@ def check_text(text, wanted, what):
 
 
 def main(cases, prefix="drav-", **env):
-    """Runs each case(sandbox, rng), `-j` at once; `sandbox(**options)` makes a
-    Sandbox with a path file and `env` added. Each case draws from a generator
-    of its own, so it can be rerun alone with the same draws."""
+    """Runs each case(sandbox, rng), `-j` at once; `sandbox(**options)` makes a Sandbox
+    with a path file and `env`. A case's own generator repeats its draws when run alone."""
     parser = argparse.ArgumentParser(description=sys.modules["__main__"].__doc__)
     parser.add_argument("--tool", required=True, help="the drav-workshop executable")
     parser.add_argument("--localsteam", required=True, help="the drav-localsteam one")
@@ -260,8 +252,8 @@ def main(cases, prefix="drav-", **env):
         except SkipTest:
             return "SKIPPED", ""
         except (Failure, HarnessError, OSError) as failure:
-            return "FAILED", " (draw %d)\n    %s\n" % (args.draw,
-                                                    str(failure).replace("\n", "\n    "))
+            return "FAILED", " (draw %d)\n    %s\n" % (
+                args.draw, str(failure).replace("\n", "\n    "))
 
     cases = [case for case in cases if args.filter in case.__name__]
     counts = collections.Counter()

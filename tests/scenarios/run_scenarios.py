@@ -4,6 +4,7 @@ typed, the tool's whole output compared with the dialogue. README.md gives the f
 
 import collections
 import functools
+import glob
 import json
 import os
 import re
@@ -19,8 +20,6 @@ sys.path.insert(0, os.path.dirname(HERE))
 import harness  # noqa: E402
 from harness import Failure, check, read  # noqa: E402
 
-TIMEOUT = 20.0
-EOF = "^D"
 # Setup steps that say how the tool runs rather than change the sandbox.
 RUN_STEPS = ("only", "store", "args", "status", "stderr", "nopath", "limit")
 ESCAPES = {"n": "\n", "t": "\t", "r": "\r", "0": "\0", "\\": "\\", "s": " "}
@@ -56,8 +55,7 @@ def decode_escapes(text):
     """Escapes to text; \\xHH above 127 is that byte once encoded with surrogateescape."""
     def one(match):
         check(match[1] in ESCAPES or len(match[1]) == 3, "bad escape %s in %r" % (match[0], text))
-        return ESCAPES.get(match[1]) or bytes([int(match[1][1:], 16)]).decode(
-            "utf-8", "surrogateescape")
+        return ESCAPES.get(match[1]) or os.fsdecode(bytes([int(match[1][1:], 16)]))
 
     return re.sub(r"\\(x[0-9a-fA-F]{2}|.?)", one, text)
 
@@ -85,7 +83,7 @@ def parse_steps(lines):
 
 def parse_dialogue(lines):
     """The expected output (placeholders not yet expanded) and the answers."""
-    output, answers, ended, unread = [], [], False, False
+    output, answers, ended = [], [], False
     lines = [(n, part) for n, line in lines for part in SHORTHANDS.get(line, line).split("\n")]
     while lines and not lines[-1][1]:
         lines.pop()
@@ -96,15 +94,14 @@ def parse_dialogue(lines):
         reads = text.endswith("/>") or name == "@unread"
         check(not rest or reads and rest.startswith(" "),
               "line %d: an answer where none is read, or without a blank before it" % line_no)
-        check(not reads or not unread and (not ended or rest == " " + EOF),
+        check(not reads or not ended or rest == " ^D",
               "line %d: an answer after the input ended" % line_no)
-        if not reads:
-            output.append(text)
-            continue
-        joined, eof = rest.endswith(" \\"), rest.endswith(EOF)
-        answers.append(decode_escapes(rest[1:len(rest) - 2 * (joined or eof)]) + "\n" * (not eof))
-        output.append(text + "\n" * (not joined and text != ""))
-        ended, unread = ended or eof, name == "@unread"
+        joined, eof = rest.endswith(" \\"), rest.endswith("^D")
+        output.append(text + "\n" * (reads and not joined and name != "@unread"))
+        if reads:
+            answer = decode_escapes(rest[1:len(rest) - 2 * (joined or eof)])
+            answers.append(answer + "\n" * (not eof))
+        ended = ended or eof or name == "@unread"
     return "".join(output), "".join(answers)
 
 
@@ -128,14 +125,14 @@ def parse_scenario(path):
 
 def json_select(value, keys):
     """Follows keys like content, 0, name; "*" maps the rest over a list."""
-    try:
-        if keys and keys[0] == "*":
-            return [json_select(item, keys[1:]) for item in value]
-        if keys:
-            return json_select(value[int(keys[0]) if keys[0].isdigit() else keys[0]], keys[1:])
-        return value
-    except (KeyError, IndexError, TypeError):
-        raise Failure("no %s in %s" % (keys[0], json.dumps(value)[:300]))
+    for at, key in enumerate(keys):
+        try:
+            if key == "*":
+                return [json_select(item, keys[at + 1:]) for item in value]
+            value = value[int(key) if key.isdigit() else key]
+        except (KeyError, IndexError, TypeError):
+            raise Failure("no %s in %s" % (key, json.dumps(value)[:300]))
+    return value
 
 
 class Scenario:
@@ -143,14 +140,13 @@ class Scenario:
 
     def __init__(self, box):
         self.box, self.program, self.host, self.tool = box, box.programs.tool, {}, {}
-        paths = dict(tmp=box.root, cwd=box.cwd, game=box.game, store=box.store,
-                     data=harness.DATA, tool_folder=os.path.dirname(self.program))
-        for name, path in paths.items():
-            self.set_path(name, path)
+        self.set_paths(tmp=box.root, cwd=box.cwd, game=box.game, store=box.store,
+                       data=harness.DATA, tool_folder=os.path.dirname(self.program))
         self.host["sep"] = self.tool["sep"] = "\\" if box.programs.windows else "/"
 
-    def set_path(self, name, host_path):
-        self.host[name], self.tool[name] = host_path, self.box.seen(host_path)
+    def set_paths(self, **paths):
+        for name, path in paths.items():
+            self.host[name], self.tool[name] = path, self.box.seen(path)
 
     def expand(self, text, form="tool"):
         table = self.tool if form == "tool" else self.host
@@ -176,7 +172,7 @@ class Scenario:
             check(len(host) == 1 and value[:1] == ["localsteam"], "let NAME = localsteam ...")
             self.host[host[0]] = self.tool[host[0]] = self.localsteam(value[1:])
         elif verb == "tool":  # a copy of the tool alone in a folder
-            self.set_path("tool_folder", os.path.join(self.box.root, "tool"))
+            self.set_paths(tool_folder=os.path.join(self.box.root, "tool"))
             os.mkdir(self.host["tool_folder"])
             self.program = shutil.copy2(self.program, self.host["tool_folder"])
         elif verb == "dir":
@@ -207,8 +203,17 @@ class Scenario:
                     time.sleep(0.05)
             words = words[1:]
         verb, path = words[0], self.expand(words[1], "host")
-        if verb == "localsteam":
-            return self.json_checks(step, words[1:])
+        if verb == "localsteam":  # each indented line: PATH = JSON, or #PATH = N for a length
+            check(step.checks, "a localsteam check without checks")
+            document = json.loads(self.localsteam(words[1:]))
+            for line_no, line in step.checks:
+                where, _, operand = (part.strip() for part in line.partition("="))
+                value = json_select(document, re.findall(r"[^.\[\]#]+", where))
+                value = len(value) if where.startswith("#") else value
+                expected = json.loads(self.expand(operand))
+                check(value == expected, "line %d: %s is %s, expected %s" % (line_no, where or
+                      "the output", json.dumps(value)[:300], json.dumps(expected)))
+            return
         if verb == "missing":
             actual, wanted = os.path.lexists(path), False
         elif verb == "file":
@@ -223,22 +228,9 @@ class Scenario:
         check(actual == wanted, "%s: %s, expected %s" % (
             " ".join(words), repr(actual)[:400], repr(wanted)[:400]))
 
-    def json_checks(self, step, words):
-        """Each indented line: PATH = JSON, or #PATH = N for a length."""
-        check(step.checks, "a localsteam check without checks")
-        document = json.loads(self.localsteam(words))
-        for line_no, line in step.checks:
-            where, _, operand = (part.strip() for part in line.partition("="))
-            value = json_select(document, re.findall(r"[^.\[\]#]+", where))
-            value = len(value) if where.startswith("#") else value
-            expected = json.loads(self.expand(operand))
-            check(value == expected, "line %d: %s is %s, expected %s" % (
-                line_no, where or "the output", json.dumps(value)[:300], json.dumps(expected)))
-
 
 def size_limit(limit):
-    """Run first in the tool's process: writes past `limit` bytes fail with
-    EFBIG (SIGXFSZ ignored, so that it doesn't end the tool)."""
+    """First in the tool's process: writes past `limit` bytes fail (EFBIG, SIGXFSZ ignored)."""
     signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
     resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
 
@@ -259,14 +251,13 @@ def run(path, sandbox, rng):
                 raise Failure("line %d: %s" % (step.line_no, error))
         limit = given["limit"]
         result = box.run(scenario.expand(dialogues[0][1]).encode("utf-8", "surrogateescape"),
-                         TIMEOUT, (lambda: size_limit(int(limit[0]))) if limit else None,
-                         scenario.program, [scenario.expand(arg) for arg in given["args"]])
+                         preexec_fn=(lambda: size_limit(int(limit[0]))) if limit else None,
+                         program=scenario.program, args=[scenario.expand(a) for a in given["args"]])
         report = harness.differences("standard output", [
             scenario.expand(output) for output, _ in dialogues], result.text())
         status = int((given["status"] or ["0"])[0])
         if result.code != status:
-            report.append("exit status %s, expected %d (None: killed after %g s)" % (
-                result.code, status, TIMEOUT))
+            report.append("exit status %s, expected %d (None: timed out)" % (result.code, status))
         for step in (step for step in setup if step.words[0] == "stderr"):
             report += harness.differences(
                 "standard error", [scenario.content(step).decode("utf-8", "replace")],
@@ -289,6 +280,5 @@ def case(path):
 
 
 if __name__ == "__main__":
-    harness.main(sorted((case(os.path.join(base, name)) for base, _, files in os.walk(HERE)
-                         for name in files if name.endswith(".scn")),
-                        key=lambda scenario: scenario.__name__), "drav-scn-")
+    paths = sorted(glob.glob(os.path.join(HERE, "**", "*.scn"), recursive=True))
+    harness.main([case(path) for path in paths], "drav-scn-")
