@@ -211,8 +211,8 @@ class Scenario:
                 value = json_select(document, re.findall(r"[^.\[\]#]+", where))
                 value = len(value) if where.startswith("#") else value
                 expected = json.loads(self.expand(operand))
-                check(value == expected, "line %d: %s is %s, expected %s" % (line_no, where or
-                      "the output", json.dumps(value)[:300], json.dumps(expected)))
+                check(value == expected, "line %d (%s): %s, expected %s" % (
+                    line_no, line, json.dumps(value)[:300], json.dumps(expected)))
             return
         if verb == "missing":
             actual, wanted = os.path.lexists(path), False
