@@ -23,7 +23,8 @@ from harness import Failure, check, read  # noqa: E402
 # Setup steps that say how the tool runs rather than change the sandbox.
 RUN_STEPS = ("only", "store", "args", "status", "stderr", "nopath", "limit")
 ESCAPES = {"n": "\n", "t": "\t", "r": "\r", "0": "\0", "\\": "\\", "s": " "}
-# The marks of the dialogue; one that ends at a prompt reads an answer.
+# The marks of the dialogue; one that ends at a prompt reads an answer, and so
+# does @unread (typed at the end, never read).
 MARKS = {
     "@banner": harness.BANNER + "\n",
     "@done": harness.COMPLETED[1:],
