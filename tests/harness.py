@@ -1,11 +1,10 @@
-"""The one harness for the tests that run the real programs (scenarios,
-fault scripts, pseudo-terminal checks, benchmark fixtures): the texts that
-every run shows, a sandbox with a working folder, a game folder and a local
-workshop store made by the control tool, and a scripted run of the tool.
-Standard library only.
-"""
+"""The one harness of the scripts that run the real programs: the texts every
+run shows, a sandbox, a scripted run and the case runner. Standard library only."""
 
 import argparse
+import collections
+import concurrent.futures
+import contextlib
 import difflib
 import os
 import random
@@ -15,32 +14,33 @@ import signal
 import subprocess
 import sys
 import tempfile
-import threading
 import time
+from unittest import SkipTest
 
-# What the tool shows at every start and before every action.
+# What the tool shows at every start, before every action and at the end.
 BANNER = "-DRAV-\n https://drav.example\n\nSteam workshop uploader v1.2\n\n\n"
 PROMPT = "\n/>"
 COMPLETED = "\n\nDRAV Workshop tool has completed.\n"
 MENU_END = "\nx) Exit Tool.\n"
 TYPE_MENU = ("\nWhat kind of asset is it?\n1) A custom map (.tmx)\n2) Server settings (.txt)"
-             "\n3) Bolt's text macros (.txt)"
-             "\n4) Leaderboard or Stats display (.php, .htm, .html)"
+             "\n3) Bolt's text macros (.txt)\n4) Leaderboard or Stats display (.php, .htm, .html)"
              "\n5) An DRAV match recording (.rec)\n6) A bots configuration (bots.txt)"
-             "\n7) A custom translation (.txt)\n8) A bots movement file (movements.txt)"
-             + PROMPT)
+             "\n7) A custom translation (.txt)\n8) A bots movement file (movements.txt)" + PROMPT)
 STAGING = "_DRAV_WORKSHOP_TEMP_"
+# The lock file that the tool keeps in every workshop path it uses.
+WORKSHOP_LOCK = ".drav-workshop.lock"
 # The scenarios' data files, shared with the other scripts.
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "scenarios", "data")
 PREVIEW = os.path.join(DATA, "preview_a.png")
+# What the sanitizers print when they find something.
+SANITIZER_MARKS = (b"ERROR: AddressSanitizer", b"ERROR: LeakSanitizer", b"runtime error:")
 
 
 def menu(path):
     """The main menu with `path` as the workshop path, up to its prompt."""
-    return ("\n\nUsing workshop item path:\n%s\n\nCHOOSE ACTION:"
-            "\n1) Create a NEW workshop item.\n2) UPDATE an existing workshop item."
-            "\n3) INSTALL your subscriptions.\n4) OPEN workshop path."
-            "\n5) CHANGE workshop path.\n" % path + MENU_END + PROMPT)
+    return ("\n\nUsing workshop item path:\n%s\n\nCHOOSE ACTION:\n1) Create a NEW workshop item."
+            "\n2) UPDATE an existing workshop item.\n3) INSTALL your subscriptions."
+            "\n4) OPEN workshop path.\n5) CHANGE workshop path.\n" % path + MENU_END + PROMPT)
 
 
 class HarnessError(Exception):
@@ -52,62 +52,54 @@ class Failure(Exception):
 
 
 class Programs:
-    """The tool and the control tool, and the wrapper that runs both (e.g.
-    wine for the Windows build)."""
+    """The tool, the control tool and what runs both (e.g. wine)."""
 
     def __init__(self, tool, localsteam, wrapper=""):
-        self.tool = os.path.abspath(tool)
-        self.localsteam = os.path.abspath(localsteam)
-        self.wrapper = shlex.split(wrapper)
-        self.windows = self.tool.lower().endswith(".exe")
+        self.tool, self.localsteam = os.path.abspath(tool), os.path.abspath(localsteam)
+        self.wrapper, self.windows = shlex.split(wrapper), self.tool.lower().endswith(".exe")
 
     def command(self, program, args=()):
         return self.wrapper + [program] + list(args)
 
 
-class Run:
+class Run(collections.namedtuple("Run", "code out err elapsed")):
     """The outcome of one run: exit code (None: killed), output bytes."""
-
-    def __init__(self, code, out, err, elapsed):
-        self.code, self.out, self.err, self.elapsed = code, out, err, elapsed
 
     def text(self):
         return self.out.decode("utf-8", "replace")
 
-    def err_tail(self, lines=15):
-        tail = self.err.decode("utf-8", "replace").strip().splitlines()[-lines:]
+    def err_tail(self):
+        tail = self.err.decode("utf-8", "replace").strip().splitlines()[-15:]
         return "\n".join("  " + line for line in tail)
 
 
-class Sandbox:
-    """A folder `root` holding `cwd` (the tool's current folder), `game`
-    (an empty game folder), `store` (made by `drav-localsteam init` with
-    `store_args`; None: no store) and `bin` with fake openers on the PATH;
-    `path_file`: `cwd` names `game` as the workshop path. A temporary root
-    is removed at the end unless `keep`. The environment names the store
-    and has no desktop: the pickers read typed paths, nothing opens."""
+class Sandbox(contextlib.AbstractContextManager):
+    """A folder `root` with `cwd` (the tool's current folder; its path file names `game`
+    if `path_file`), an empty `game`, a `store` made by `init store_args` (None: no
+    store), no desktop, and openers that note their argument in `opened.log`."""
 
     def __init__(self, programs, root=None, store_args=(), path_file=False, keep=False,
                  prefix="drav-"):
         self.programs, self.keep, self.temporary = programs, keep, root is None
         self.root = os.path.realpath(root or tempfile.mkdtemp(prefix=prefix))
-        self.cwd, self.game, self.store, self.bin = (
+        self.cwd, self.game, self.store, openers = (
             os.path.join(self.root, name) for name in ("cwd", "game", "store", "bin"))
-        for folder in (self.cwd, self.game, self.bin):
+        for folder in (self.cwd, self.game):
             os.makedirs(folder, exist_ok=True)
-        make_fake_openers(self.bin, os.path.join(self.root, "opened.log"))
-        self.env = dict(os.environ, PATH=self.bin + os.pathsep + os.environ.get("PATH", ""),
+        script = "#!/bin/sh\nprintf '%%s\\n' \"$*\" >> %s\n" % shlex.quote(
+            os.path.join(self.root, "opened.log"))
+        for name in ("xdg-open", "open"):
+            write(os.path.join(openers, name), script.encode())
+            os.chmod(os.path.join(openers, name), 0o755)
+        self.env = {name: value for name, value in os.environ.items()
+                    if name not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        self.env.update(PATH=openers + os.pathsep + os.environ.get("PATH", ""),
                         DRAV_LOCAL_STEAM=self.seen(self.store),
                         WINEDEBUG=os.environ.get("WINEDEBUG", "-all"))
-        for name in ("DISPLAY", "WAYLAND_DISPLAY"):
-            self.env.pop(name, None)
         if store_args is not None:
             self.localsteam("init", self.seen(self.store), *store_args)
         if path_file:
             self.set_workshop_path(self.game)
-
-    def __enter__(self):
-        return self
 
     def __exit__(self, *exc):
         if self.temporary and self.keep:
@@ -120,8 +112,7 @@ class Sandbox:
         return "Z:" + host_path.replace("/", "\\") if self.programs.windows else host_path
 
     def set_workshop_path(self, path):
-        with open(os.path.join(self.cwd, "workshopPath.txt"), "wb") as handle:
-            handle.write(os.fsencode(self.seen(path)))
+        write(os.path.join(self.cwd, "workshopPath.txt"), os.fsencode(self.seen(path)))
 
     def localsteam(self, *words):
         """Runs the control tool; its output, stripped."""
@@ -136,35 +127,32 @@ class Sandbox:
                                *extra, self.seen(path))
 
     def start(self, stdin, preexec_fn=None, program=None, args=()):
-        """Starts the tool (or `program`) with `stdin` as its whole input.
-        Output goes to files, not pipes: a helper process that the program
-        leaves behind (Wine's server) may hold them open long after."""
-        out_file, err_file = tempfile.TemporaryFile(), tempfile.TemporaryFile()
-        process = subprocess.Popen(
-            self.programs.command(program or self.programs.tool, args),
-            stdin=subprocess.PIPE, stdout=out_file, stderr=err_file, cwd=self.cwd,
-            env=self.env, start_new_session=True, preexec_fn=preexec_fn)
-        feeder = threading.Thread(target=feed, args=(process.stdin, stdin))
-        feeder.start()
-        process.drav_files = (out_file, err_file, feeder, time.monotonic())
+        """Starts `program` (the tool) on `stdin`; files, as Wine's server may hold pipes open."""
+        in_file, out_file, err_file = (tempfile.TemporaryFile() for _ in range(3))
+        with in_file:
+            in_file.write(stdin)
+            in_file.seek(0)
+            process = subprocess.Popen(
+                self.programs.command(program or self.programs.tool, args), stdin=in_file,
+                stdout=out_file, stderr=err_file, cwd=self.cwd, env=self.env,
+                start_new_session=True, preexec_fn=preexec_fn)
+        process.drav_files = (out_file, err_file, time.monotonic())
         return process
 
     def finish(self, process, timeout):
         """Waits up to `timeout` seconds, then kills; what it wrote."""
-        out_file, err_file, feeder, started = process.drav_files
+        out_file, err_file, started = process.drav_files
         try:
             code = process.wait(max(0.0, started + timeout - time.monotonic()))
         except subprocess.TimeoutExpired:
             kill_group(process)
             code = None
-        elapsed = time.monotonic() - started
-        feeder.join()
         with out_file, err_file:
             out_file.seek(0)
             err_file.seek(0)
             out, err = out_file.read(), err_file.read()
-        return Run(code, out.replace(b"\r\n", b"\n") if self.programs.windows else out,
-                   err, elapsed)
+        return Run(code, out.replace(b"\r\n", b"\n") if self.programs.windows else out, err,
+                   time.monotonic() - started)
 
     def run(self, stdin, timeout=20.0, preexec_fn=None, program=None, args=()):
         return self.finish(self.start(stdin, preexec_fn, program, args), timeout)
@@ -172,55 +160,22 @@ class Sandbox:
 
 def answers(*lines):
     """The input that types each of `lines` (text or bytes)."""
-    return b"".join((a if isinstance(a, bytes) else a.encode("utf-8")) + b"\n"
-                    for a in lines)
-
-
-def feed(pipe, data):
-    """Writes the scripted input and closes it, so that the input ends; a
-    program that leaves without reading it all is no fault of the writer."""
-    for step in (lambda: pipe.write(data), pipe.close):
-        try:
-            step()
-        except BrokenPipeError:
-            pass
+    return b"".join((a if isinstance(a, bytes) else a.encode("utf-8")) + b"\n" for a in lines)
 
 
 def kill_group(process):
     """SIGKILL to the program and whatever it started, then reaps it."""
-    try:
+    with contextlib.suppress(ProcessLookupError):
         os.killpg(process.pid, signal.SIGKILL)
-    except ProcessLookupError:
-        pass
     process.wait()
 
 
-def make_fake_openers(bin_folder, log):
-    """xdg-open and open that only note their argument in `log`."""
-    script = "#!/bin/sh\nprintf '%%s\\n' \"$*\" >> %s\n" % shlex.quote(log)
-    for name in ("xdg-open", "open"):
-        path = os.path.join(bin_folder, name)
-        with open(path, "w") as handle:
-            handle.write(script)
-        os.chmod(path, 0o755)
-
-
-# The lock file that the tool keeps in every workshop path it uses.
-WORKSHOP_LOCK = ".drav-workshop.lock"
-
-
 def tree(folder, recursive=True):
-    """The entries below `folder` as sorted relative paths, folders with '/',
-    without the workshop path's lock file."""
-    names = []
-    for base, folders, files in os.walk(folder):
-        prefix = os.path.relpath(base, folder)
-        prefix = "" if prefix == "." else prefix.replace(os.sep, "/") + "/"
-        names += [prefix + name + "/" for name in folders]
-        names += [prefix + name for name in files if name != WORKSHOP_LOCK]
-        if not recursive:
-            break
-    return sorted(names)
+    """The entries below `folder` but the lock file, sorted, folders with '/'."""
+    return sorted(os.path.relpath(os.path.join(base, name), folder).replace(os.sep, "/")
+                  + "/" * (name in folders)
+                  for base, folders, files in list(os.walk(folder))[:None if recursive else 1]
+                  for name in folders + files if name != WORKSHOP_LOCK)
 
 
 def read(path):
@@ -236,17 +191,12 @@ def write(path, data):
 
 def contents(folder):
     """The files below `folder` (not the lock file) with their bytes."""
-    return {name: read(os.path.join(folder, name)) for name in tree(folder)
-            if not name.endswith("/")}
+    return {name: read(os.path.join(folder, name)) for name in tree(folder) if name[-1] != "/"}
 
 
 def check(condition, message):
     if not condition:
         raise Failure(message)
-
-
-# What the sanitizers print when they find something.
-SANITIZER_MARKS = (b"ERROR: AddressSanitizer", b"ERROR: LeakSanitizer", b"runtime error:")
 
 
 def check_sanitizer(run, what):
@@ -262,55 +212,54 @@ def check_clean_end(run, what):
           "  standard error:\n%s" % (what, run.code, run.text()[-600:], run.err_tail()))
 
 
-def diff_lines(expected, actual):
-    """A unified diff, line breaks and control characters as escapes."""
-    return [line.rstrip("\n") if line.startswith(("---", "+++", "@@")) else
-            line[0] + repr(line[1:])[1:-1] for line in difflib.unified_diff(
-                expected.splitlines(True), actual.splitlines(True), "expected", "actual")]
+def differences(what, wanted, actual):
+    """Nothing if `actual` is one of `wanted`, else a diff to the first, escapes shown."""
+    return [] if actual in wanted else ["%s differs (- expected, + actual):" % what] + [
+        line[0] + repr(line[1:])[1:-1] for line in difflib.unified_diff(
+            wanted[0].splitlines(True), actual.splitlines(True), "expected", "actual", lineterm="")]
 
 
-def check_text(text, wanted, what, whole=False):
-    """`text` begins with (or, if `whole`, is) `wanted`; else the diff."""
-    shown = text if whole else text[:len(wanted)]
-    check(shown == wanted, "%s: the output differs (- expected, + actual):\n%s" % (
-        what, "\n".join(diff_lines(wanted, shown))))
+def check_text(text, wanted, what):
+    """`text` begins with `wanted`; else the diff."""
+    report = differences(what + ": the output", [wanted], text[:len(wanted)])
+    check(not report, "\n".join(report))
 
 
-def parse_args(*extra):
-    """The options of every script that runs the programs, and `extra` ones
-    as (flags, keywords) pairs; the options and the programs."""
+def main(cases, prefix="drav-", **env):
+    """Runs each case(sandbox, rng), `-j` at once; `sandbox(**options)` makes a Sandbox
+    with a path file and `env`. A case's own generator repeats its draws when run alone."""
     parser = argparse.ArgumentParser(description=sys.modules["__main__"].__doc__)
     parser.add_argument("--tool", required=True, help="the drav-workshop executable")
     parser.add_argument("--localsteam", required=True, help="the drav-localsteam one")
     parser.add_argument("--wrapper", default="", help="runs both, e.g. 'wine'")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folders")
     parser.add_argument("--draw", type=int, default=1, help="starts the random choices")
-    for flags, keywords in extra:
-        parser.add_argument(*flags, **keywords)
+    parser.add_argument("--filter", default="", help="only the cases whose name holds this")
+    parser.add_argument("-j", type=int, default=1, help="cases run at once")
     args = parser.parse_args()
-    return args, Programs(args.tool, args.localsteam, args.wrapper)
+    programs = Programs(args.tool, args.localsteam, args.wrapper)
 
-
-def main(cases, prefix="drav-", **env):
-    """Runs each case(sandbox, rng), where `sandbox()` makes a sandbox whose
-    path file names its game folder and whose environment adds `env`. Each
-    case draws from its own generator, so it can be rerun alone with the
-    same draws. Exit status 1 if any case failed."""
-    args, programs = parse_args()
-
-    def sandbox():
-        box = Sandbox(programs, path_file=True, keep=args.keep, prefix=prefix)
+    def sandbox(path_file=True, **options):
+        box = Sandbox(programs, path_file=path_file, keep=args.keep, prefix=prefix, **options)
         box.env.update(env)
         return box
 
-    failed = 0
-    for case in cases:
+    def one(case):
         started = time.monotonic()
         try:
             case(sandbox, random.Random("%d/%s" % (args.draw, case.__name__)))
-            print("ok      %s (%.1fs)" % (case.__name__, time.monotonic() - started))
-        except (Failure, HarnessError) as failure:
-            failed += 1
-            print("FAILED  %s (draw %d)\n%s" % (case.__name__, args.draw, failure))
-        sys.stdout.flush()
-    sys.exit(1 if failed else 0)
+            return "ok", " (%.1fs)" % (time.monotonic() - started)
+        except SkipTest:
+            return "SKIPPED", ""
+        except (Failure, HarnessError, OSError) as failure:
+            return "FAILED", " (draw %d)\n    %s\n" % (
+                args.draw, str(failure).replace("\n", "\n    "))
+
+    cases = [case for case in cases if args.filter in case.__name__]
+    counts = collections.Counter()
+    with concurrent.futures.ThreadPoolExecutor(max(1, args.j)) as pool:
+        for case, (status, detail) in zip(cases, pool.map(one, cases)):
+            counts[status] += 1
+            print("%-7s %s%s" % (status, case.__name__, detail), flush=True)
+    print("%d cases, %d failed, %d skipped" % (len(cases), counts["FAILED"], counts["SKIPPED"]))
+    sys.exit(1 if counts["FAILED"] or not cases else 0)
