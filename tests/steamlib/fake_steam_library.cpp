@@ -22,6 +22,7 @@ namespace {
 std::string calls;
 int initResult = 0;
 bool started = false;
+uint64_t outputs = 0;  // of the call being logged
 
 // The interface pointers are their own names, so that the log shows which
 // interface each method was handed.
@@ -30,6 +31,13 @@ char userSelf[] = "user", friendsSelf[] = "friends", utilsSelf[] = "utils", ugcS
 struct cFakeStringArray {
   const char** strings;
   int32_t count;
+};
+
+/// The head of the callback object the library is handed.
+struct cFakeCallback {
+  void* table;
+  uint8_t flags;
+  int32_t id;
 };
 
 void put(const char* text) {
@@ -49,11 +57,18 @@ void put(const cFakeStringArray* tags) {
   for (int32_t i = 0; i < tags->count; ++i)
     put(tags->strings[i]);
 }
+/// The n-th output of a call gets n * 0x100000001, so that outputs swapped,
+/// dropped or cut to 32 bits show.
+template <typename T>
+void put(T* output) {
+  *output = static_cast<T>(++outputs * 0x100000001ULL);
+}
 
-/// Logs `function` with `args` and answers `result`.
+/// Logs `function` with `args`, fills its outputs, and answers `result`.
 template <typename R, typename... A>
 R logged(R result, const char* function, A... args) {
   calls += function;
+  outputs = 0;
   (put(args), ...);
   calls += '\n';
   return result;
@@ -71,17 +86,21 @@ std::string environment(const char* name) {
 #endif
 }
 
-void startClient(char* errMsg) {
+/// Logs a start through `entry` with the interface `versions` it checks
+/// and the app id the library would read, and answers the test's result.
+int start(const char* entry, const char* versions, char* errMsg) {
+  calls += entry;
+  for (; *versions; versions += strlen(versions) + 1)
+    put(versions);
+  calls += '\n';
   logged(0, "SteamAppId/SteamGameId", environment("SteamAppId").c_str(),
          environment("SteamGameId").c_str());
-  if (errMsg)
-    strcpy(errMsg, "fake");
+  strcpy(errMsg, "fake");
   started = initResult == 0;
+  return initResult;
 }
 
 }  // namespace
-
-// --- Test controls
 
 /// The calls logged since the last take; the next init answers `result`
 /// (0 = success).
@@ -97,51 +116,33 @@ FAKE_EXPORT const char* fakeSteamTake(int result) {
 
 #if FAKE_SDK >= 159
 FAKE_EXPORT int SteamAPI_InitFlat(char* errMsg) {
-  logged(0, __func__);
-  startClient(errMsg);
-  return initResult;
+  return start("InitFlat", "", errMsg);
 }
 #endif
 #if FAKE_SDK >= 158
 FAKE_EXPORT int SteamInternal_SteamAPI_Init(const char* versions, char* errMsg) {
-  calls += __func__;
-  for (; *versions; versions += strlen(versions) + 1)
-    put(versions);
-  calls += '\n';
-  startClient(errMsg);
-  return initResult;
+  return start("SteamInternal_SteamAPI_Init", versions, errMsg);
 }
 #else
 FAKE_EXPORT bool SteamAPI_Init() {
-  logged(0, __func__);
-  startClient(nullptr);
-  return started;
+  char errMsg[8];
+  return start("Init", "", errMsg) == 0;
 }
 #endif
 
 FAKE_EXPORT void SteamAPI_Shutdown() {
-  logged(0, __func__);
+  logged(0, "Shutdown");
   started = false;
 }
-FAKE_EXPORT void SteamAPI_RunCallbacks() {
-  logged(0, __func__);
+/// Marks the callback registered and sets its id, as the library does.
+FAKE_EXPORT void SteamAPI_RegisterCallback(cFakeCallback* callback, int32_t id) {
+  callback->flags |= 1;
+  callback->id = id;
+  logged(0, "RegisterCallback", id);
 }
-/// Sets the flags byte after the virtual table pointer and the id after it,
-/// as the library does.
-FAKE_EXPORT void SteamAPI_RegisterCallback(unsigned char* callback, int32_t id) {
-  logged(0, __func__, id);
-  callback[sizeof(void*)] |= 1;
-  memcpy(callback + sizeof(void*) + 4, &id, sizeof(id));
-}
-FAKE_EXPORT void SteamAPI_UnregisterCallback(unsigned char* callback) {
-  logged(0, __func__);
-  callback[sizeof(void*)] &= ~1;
-}
-FAKE_EXPORT void SteamAPI_RegisterCallResult(void*, uint64_t call) {
-  logged(0, __func__, call);
-}
-FAKE_EXPORT void SteamAPI_UnregisterCallResult(void*, uint64_t call) {
-  logged(0, __func__, call);
+FAKE_EXPORT void SteamAPI_UnregisterCallback(cFakeCallback* callback) {
+  callback->flags &= ~1;
+  logged(0, "UnregisterCallback");
 }
 
 // --- Accessors, which answer only while Steam runs, and methods
@@ -151,31 +152,31 @@ FAKE_EXPORT void SteamAPI_UnregisterCallResult(void*, uint64_t call) {
     return started ? self : nullptr; \
   }
 FAKE_ACCESSOR(SteamAPI_SteamUser_v023, userSelf)
+FAKE_ACCESSOR(SteamAPI_SteamUGC_v017, ugcSelf)  // newer libraries keep it beside newer names
 #if FAKE_SDK >= 162
 FAKE_ACCESSOR(SteamAPI_SteamFriends_v018, friendsSelf)
-FAKE_ACCESSOR(SteamAPI_SteamUGC_v021, ugcSelf)
-#elif FAKE_SDK >= 158
-FAKE_ACCESSOR(SteamAPI_SteamFriends_v017, friendsSelf)
-FAKE_ACCESSOR(SteamAPI_SteamUGC_v018, ugcSelf)
-FAKE_ACCESSOR(SteamAPI_SteamUGC_v017, ugcSelf)  // kept beside the newer name
-#else
-FAKE_ACCESSOR(SteamAPI_SteamFriends_v017, friendsSelf)
-FAKE_ACCESSOR(SteamAPI_SteamUGC_v017, ugcSelf)
-#endif
-#if FAKE_SDK >= 165
 FAKE_ACCESSOR(SteamAPI_SteamUtils_v011, utilsSelf)
+FAKE_ACCESSOR(SteamAPI_SteamUGC_v021, ugcSelf)
 #else
+FAKE_ACCESSOR(SteamAPI_SteamFriends_v017, friendsSelf)
 FAKE_ACCESSOR(SteamAPI_SteamUtils_v010, utilsSelf)
 #endif
+#if FAKE_SDK == 158
+FAKE_ACCESSOR(SteamAPI_SteamUGC_v018, ugcSelf)
+#endif
 
-/// A method that logs its arguments and answers `result`; the log names it
-/// without the common prefix. `s` is the interface, `h` a handle, `t` a text.
-#define FAKE_METHOD(type, name, result, params, ...) \
-  FAKE_EXPORT type SteamAPI_##name params {          \
-    return logged<type>(result, #name, __VA_ARGS__); \
+/// A function that logs its arguments and answers `result`; the log names
+/// it without the common prefix. `s` is the interface, `h` a handle, `t` a
+/// text.
+#define FAKE_METHOD(type, name, result, params, ...)                   \
+  FAKE_EXPORT type SteamAPI_##name params {                            \
+    return static_cast<type>(logged(result, #name, ##__VA_ARGS__)); \
   }
 typedef const char* tText;
 
+FAKE_METHOD(void, RunCallbacks, 0, ())
+FAKE_METHOD(void, RegisterCallResult, 0, (void*, uint64_t call), call)
+FAKE_METHOD(void, UnregisterCallResult, 0, (void*, uint64_t call), call)
 FAKE_METHOD(uint64_t, ISteamUser_GetSteamID, 0x0110000100abcdefULL, (tText s), s)
 FAKE_METHOD(bool, ISteamFriends_SetRichPresence, true, (tText s, tText k, tText t), s, k, t)
 FAKE_METHOD(uint32_t, ISteamUtils_GetAppID, 480, (tText s), s)
@@ -188,6 +189,9 @@ FAKE_METHOD(uint64_t, ISteamUGC_CreateQueryUserUGCRequest, 0x2000000000000002ULL
 FAKE_METHOD(bool, ISteamUGC_SetReturnMetadata, true, (tText s, uint64_t h, bool on), s, h, on)
 FAKE_METHOD(uint64_t, ISteamUGC_SendQueryUGCRequest, 0x3000000000000003ULL, (tText s, uint64_t h),
             s, h)
+// The record's first field is the item.
+FAKE_METHOD(bool, ISteamUGC_GetQueryUGCResult, true,
+            (tText s, uint64_t h, uint32_t index, uint64_t* details), s, h, index, details)
 FAKE_METHOD(bool, ISteamUGC_ReleaseQueryUGCRequest, true, (tText s, uint64_t h), s, h)
 FAKE_METHOD(uint64_t, ISteamUGC_StartItemUpdate, 0x5000000000000005ULL,
             (tText s, uint32_t app, uint64_t item), s, app, item)
@@ -199,6 +203,8 @@ FAKE_METHOD(bool, ISteamUGC_SetItemContent, true, (tText s, uint64_t h, tText t)
 FAKE_METHOD(bool, ISteamUGC_SetItemPreview, true, (tText s, uint64_t h, tText t), s, h, t)
 FAKE_METHOD(uint64_t, ISteamUGC_SubmitItemUpdate, 0x6000000000000006ULL,
             (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(int32_t, ISteamUGC_GetItemUpdateProgress, 3,
+            (tText s, uint64_t h, uint64_t* done, uint64_t* total), s, h, done, total)
 FAKE_METHOD(uint64_t, ISteamUGC_DeleteItem, 0x8000000000000008ULL, (tText s, uint64_t item), s,
             item)
 #ifndef FAKE_LACKS_DOWNLOAD
@@ -211,43 +217,24 @@ FAKE_METHOD(bool, ISteamUGC_SetItemTags, true,
 FAKE_METHOD(bool, ISteamUGC_SetItemTags, true, (tText s, uint64_t h, const cFakeStringArray* tags),
             s, h, tags)
 #endif
+#if FAKE_SDK >= 162
+FAKE_METHOD(uint32_t, ISteamUGC_GetSubscribedItems, 1,
+            (tText s, uint64_t* ids, uint32_t max, bool disabled), s, ids, max, disabled)
+#else
+FAKE_METHOD(uint32_t, ISteamUGC_GetSubscribedItems, 1, (tText s, uint64_t* ids, uint32_t max), s,
+            ids, max)
+#endif
 
-// The methods that fill what they are handed: each output gets its own
-// value, so that outputs swapped or dropped show.
+// The methods that also write a text.
 
-FAKE_EXPORT bool SteamAPI_ISteamUGC_GetQueryUGCResult(tText s, uint64_t h, uint32_t index,
-                                                      uint64_t* details) {
-  *details = 0x4000000000000004ULL;  // the record's first field, the item
-  return logged(true, "ISteamUGC_GetQueryUGCResult", s, h, index);
-}
 FAKE_EXPORT bool SteamAPI_ISteamUGC_GetQueryUGCMetadata(tText s, uint64_t h, uint32_t index,
                                                         char* text, uint32_t size) {
   snprintf(text, size, "7");
   return logged(true, "ISteamUGC_GetQueryUGCMetadata", s, h, index, size);
 }
-FAKE_EXPORT int32_t SteamAPI_ISteamUGC_GetItemUpdateProgress(tText s, uint64_t h, uint64_t* done,
-                                                             uint64_t* total) {
-  *done = 0x100000000ULL;
-  *total = 0x300000000ULL;
-  return logged(3, "ISteamUGC_GetItemUpdateProgress", s, h);
-}
 FAKE_EXPORT bool SteamAPI_ISteamUGC_GetItemInstallInfo(tText s, uint64_t item, uint64_t* size,
                                                        char* folder, uint32_t folderSize,
                                                        uint32_t* stamp) {
-  *size = 0x200000000ULL;
   snprintf(folder, folderSize, "/items/%llx", static_cast<unsigned long long>(item));
-  *stamp = 1234;
-  return logged(true, "ISteamUGC_GetItemInstallInfo", s, item, folderSize);
+  return logged(true, "ISteamUGC_GetItemInstallInfo", s, item, size, folderSize, stamp);
 }
-#if FAKE_SDK >= 162
-FAKE_EXPORT uint32_t SteamAPI_ISteamUGC_GetSubscribedItems(tText s, uint64_t* ids, uint32_t max,
-                                                           bool disabled) {
-  ids[0] = 0x7000000000000007ULL;
-  return logged(1u, "ISteamUGC_GetSubscribedItems", s, max, disabled);
-}
-#else
-FAKE_EXPORT uint32_t SteamAPI_ISteamUGC_GetSubscribedItems(tText s, uint64_t* ids, uint32_t max) {
-  ids[0] = 0x7000000000000007ULL;
-  return logged(1u, "ISteamUGC_GetSubscribedItems", s, max);
-}
-#endif

@@ -28,16 +28,21 @@ class cProbe final : public CCallbackBase {
   bool registered() const { return m_nCallbackFlags & k_ECallbackFlagsRegistered; }
 };
 
-/// Registers a callback and a call, starts Steam, pumps, unregisters and
-/// shuts down twice; true when Steam started. The interfaces must be there
-/// exactly while Steam runs.
-bool exercise(cSteamBackend* steam) {
+/// Registers a callback and a call, pumps, starts Steam, hands the running
+/// back end to `use`, pumps, unregisters and shuts down twice. Says whether
+/// the library marked the callback as registered (the flag after the table
+/// pointer and the id after it) and whether Steam started. The interfaces
+/// must be there exactly while Steam runs.
+std::string exercise(cSteamBackend* steam, void (*use)(cSteamBackend*) = nullptr) {
   cProbe probe;
   steam->registerCallback(&probe, 3406);
   steam->registerCallResult(&probe, 9);
+  const bool registered = probe.registered() && probe.m_iCallback == 3406;
   steam->runCallbacks();
   const bool started = steam->init();
   EXPECT_EQ(started, steam->user() && steam->friends() && steam->utils() && steam->ugc());
+  if (started && use)
+    use(steam);
   steam->runCallbacks();
   steam->unregisterCallResult(&probe, 9);
   steam->unregisterCallback(&probe);
@@ -45,7 +50,8 @@ bool exercise(cSteamBackend* steam) {
   steam->shutdown();
   steam->shutdown();
   EXPECT_FALSE(steam->user() || steam->friends() || steam->utils() || steam->ugc());
-  return started;
+  return std::string(registered ? "registered" : "not registered") +
+         (started ? ", started" : ", not started");
 }
 
 /// The stand-in `fileName` built beside the test executable, opened by the
@@ -84,7 +90,7 @@ TEST(SteamLibraryTest, MissingBrokenOrLackingLibraryFailsInitAndIsNeverCalled) {
   };
   for (const auto& c : cases) {
     std::unique_ptr<cSteamBackend> steam(newSteamLibraryAt(c.path));
-    EXPECT_FALSE(exercise(steam.get())) << c.path;
+    EXPECT_EQ("not registered, not started", exercise(steam.get())) << c.path;
     std::string missing;
     EXPECT_FALSE(steamLibraryResolvesAll(c.path, &missing));
     EXPECT_EQ(c.missing, missing);
@@ -92,43 +98,39 @@ TEST(SteamLibraryTest, MissingBrokenOrLackingLibraryFailsInitAndIsNeverCalled) {
   EXPECT_EQ("", lacking.take());
 }
 
-TEST(SteamLibrarySearchTest, LibraryInTheCurrentFolderIsNeverLoaded) {
-  cFakeLibrary fake(FAKE_STEAM_165);
+// The tool's own copy comes first, then (on Linux) the system's, never one
+// in the current folder. Linux finds a library already loaded under the
+// name by its recorded name (soname), as it would find the system's copy.
+TEST(SteamLibrarySearchTest, ToolFolderThenTheSystemNeverTheCurrentFolder) {
+  const std::string beside = joinPath(getToolFolder(), steamLibraryFileName());
+  if (fileStatus(beside).kind != kMissing)
+    GTEST_SKIP() << "a library already lies at " << beside;
+#ifdef FAKE_STEAM_SYSTEM
+  cFakeLibrary system(FAKE_STEAM_SYSTEM);
+  void* const fromSystem = system.library;
+#else
+  void* const fromSystem = nullptr;
+#endif
+  cFakeLibrary own(FAKE_STEAM_165);
   ScopedTempDir folder;
-  writeFile(folder.file(steamLibraryFileName()), readFile(fake.path));
+  writeFile(folder.file(steamLibraryFileName()), readFile(own.path));
   void* planted = openLibraryFile(folder.file(steamLibraryFileName()));
-  ASSERT_NE(nullptr, planted);
   std::error_code error;
   const std::filesystem::path previous = std::filesystem::current_path(error);
   std::filesystem::current_path(folder.path(), error);
   ASSERT_FALSE(error);
-  void* found = openSteamLibrary();
-  std::filesystem::current_path(previous, error);
-  EXPECT_NE(planted, found);
-  if (found)
-    closeLibrary(found);
-  closeLibrary(planted);
-}
-
-#ifdef FAKE_STEAM_SYSTEM
-// The loader finds a library already loaded under the name by its recorded
-// name (soname), as it would find the system's copy.
-TEST(SteamLibrarySearchTest, ToolFolderComesBeforeTheSystem) {
-  const std::string beside = joinPath(getToolFolder(), steamLibraryFileName());
-  if (fileStatus(beside).kind != kMissing)
-    GTEST_SKIP() << "a library already lies at " << beside;
-  cFakeLibrary system(FAKE_STEAM_SYSTEM), own(FAKE_STEAM_165);
-  EXPECT_EQ(system.library, openSteamLibrary()) << "without a copy of our own";
+  void* withoutOwn = openSteamLibrary();
   writeFile(beside, readFile(own.path));
-  void* found = openSteamLibrary();
+  void* withOwn = openSteamLibrary();
   void* expected = openLibraryFile(beside);
   removeFile(beside);
-  ASSERT_NE(nullptr, found);
-  EXPECT_EQ(expected, found);
-  closeLibrary(found);
-  closeLibrary(expected);
+  std::filesystem::current_path(previous, error);
+  EXPECT_EQ(fromSystem, withoutOwn);
+  EXPECT_EQ(expected, withOwn);
+  for (void* library : {withoutOwn, withOwn, expected, planted})
+    if (library)
+      closeLibrary(library);
 }
-#endif
 
 void setVariable(const char* name, const char* value) {
 #ifdef _WIN32
@@ -143,9 +145,6 @@ void setVariable(const char* name, const char* value) {
 /// one is set, and gets the argument count that its version takes for the
 /// two methods whose signature changed.
 TEST(SteamLibraryFakeTest, EachVersionStartsAndIsCalledByItsOwnSignatures) {
-  const char* tag = "Map";
-  SteamParamStringArray_t tags = {&tag, 1};
-  PublishedFileId_t ids[1];
   const struct {
     const char* fileName;
     int initResult;
@@ -153,17 +152,17 @@ TEST(SteamLibraryFakeTest, EachVersionStartsAndIsCalledByItsOwnSignatures) {
     const char* log;
   } cases[] = {
       {FAKE_STEAM_157, 0, nullptr,
-       "SteamAPI_Init\nSteamAppId/SteamGameId 480 480\nISteamUGC_SetItemTags ugc 9 Map\n"
+       "Init\nSteamAppId/SteamGameId 480 480\nISteamUGC_SetItemTags ugc 9 Map\n"
        "ISteamUGC_GetSubscribedItems ugc 1\n"},
       {FAKE_STEAM_158, 0, nullptr,
        "SteamInternal_SteamAPI_Init SteamUtils010 SteamFriends017 STEAMUGC_INTERFACE_VERSION018 "
        "SteamUser023\nSteamAppId/SteamGameId 480 480\nISteamUGC_SetItemTags ugc 9 Map 0\n"
        "ISteamUGC_GetSubscribedItems ugc 1\n"},
       {FAKE_STEAM_165, 0, "999",
-       "SteamAPI_InitFlat\nSteamAppId/SteamGameId 999 480\nISteamUGC_SetItemTags ugc 9 Map 0\n"
+       "InitFlat\nSteamAppId/SteamGameId 999 480\nISteamUGC_SetItemTags ugc 9 Map 0\n"
        "ISteamUGC_GetSubscribedItems ugc 1 0\n"},
       // No Steam client running: nothing more reaches the library.
-      {FAKE_STEAM_165, 2, nullptr, "SteamAPI_InitFlat\nSteamAppId/SteamGameId 480 480\n"},
+      {FAKE_STEAM_165, 2, nullptr, "InitFlat\nSteamAppId/SteamGameId 480 480\n"},
   };
   for (const auto& c : cases) {
     cFakeLibrary fake(c.fileName);
@@ -173,41 +172,21 @@ TEST(SteamLibraryFakeTest, EachVersionStartsAndIsCalledByItsOwnSignatures) {
     std::unique_ptr<cSteamBackend> steam(newSteamLibraryAt(fake.path));
     EXPECT_EQ(c.initResult == 0, steam->init()) << c.fileName;
     if (ISteamUGC* ugc = steam->ugc()) {
+      const char* tag = "Map";
+      SteamParamStringArray_t tags = {&tag, 1};
+      PublishedFileId_t ids[1];
       ugc->SetItemTags(9, &tags);
       EXPECT_EQ(1u, ugc->GetSubscribedItems(ids, 1));
-      EXPECT_EQ(0x7000000000000007ULL, ids[0]);
+      EXPECT_EQ(0x100000001u, ids[0]);
     }
     EXPECT_EQ(c.log, fake.take()) << c.fileName;
   }
   setVariable("SteamAppId", nullptr);
 }
 
-TEST(SteamLibraryFakeTest, CallbacksGoStraightToTheLibraryAndPumpingWaitsForInit) {
-  cFakeLibrary fake(FAKE_STEAM_165);
-  std::unique_ptr<cSteamBackend> steam(newSteamLibraryAt(fake.path));
-  EXPECT_TRUE(exercise(steam.get()));
-  EXPECT_EQ(
-      "SteamAPI_RegisterCallback 3406\nSteamAPI_RegisterCallResult 9\nSteamAPI_InitFlat\n"
-      "SteamAppId/SteamGameId 480 480\nSteamAPI_RunCallbacks\nSteamAPI_UnregisterCallResult 9\n"
-      "SteamAPI_UnregisterCallback\nSteamAPI_Shutdown\n",
-      fake.take());
-}
-
-/// What the library writes into a callback object when it registers it.
-void expectRegisteredByTheLibrary(cSteamBackend* steam) {
-  cProbe probe;
-  steam->registerCallback(&probe, 3406);
-  EXPECT_TRUE(probe.registered()) << "the flag after the table pointer";
-  EXPECT_EQ(3406, probe.m_iCallback) << "and the id after it";
-  steam->unregisterCallback(&probe);
-}
-
-TEST(SteamLibraryFakeTest, InterfacesForwardEveryCallWithItsArgumentsAndAnswer) {
-  cFakeLibrary fake(FAKE_STEAM_165);
-  std::unique_ptr<cSteamBackend> steam(newSteamLibraryAt(fake.path));
-  expectRegisteredByTheLibrary(steam.get());
-  ASSERT_TRUE(steam->init());
-  fake.take();
+/// Every method the tool calls, with the answers the fake gives; its log
+/// holds the arguments.
+void callEveryMethod(cSteamBackend* steam) {
   const CSteamID id = steam->user()->GetSteamID();
   EXPECT_EQ(0x0110000100abcdefULL, id.ConvertToUint64());
   EXPECT_EQ(0x00abcdefu, id.GetAccountID());
@@ -223,7 +202,7 @@ TEST(SteamLibraryFakeTest, InterfacesForwardEveryCallWithItsArgumentsAndAnswer) 
   EXPECT_EQ(0x3000000000000003ULL, ugc->SendQueryUGCRequest(query));
   SteamUGCDetails_t details = {};
   EXPECT_TRUE(ugc->GetQueryUGCResult(query, 0, &details));
-  EXPECT_EQ(0x4000000000000004ULL, details.m_nPublishedFileId);
+  EXPECT_EQ(0x100000001u, details.m_nPublishedFileId);
   char metadata[2] = "";
   EXPECT_TRUE(ugc->GetQueryUGCMetadata(query, 0, metadata, sizeof(metadata)));
   EXPECT_STREQ("7", metadata);
@@ -239,18 +218,27 @@ TEST(SteamLibraryFakeTest, InterfacesForwardEveryCallWithItsArgumentsAndAnswer) 
   EXPECT_EQ(0x6000000000000006ULL, ugc->SubmitItemUpdate(update, "first"));
   uint64_t done = 0, total = 0, size = 0;
   EXPECT_EQ(k_EItemUpdateStatusUploadingContent, ugc->GetItemUpdateProgress(update, &done, &total));
-  EXPECT_EQ(0x100000000u, done);
-  EXPECT_EQ(0x300000000u, total);
+  EXPECT_EQ(0x100000001u, done);
+  EXPECT_EQ(0x200000002u, total);
 
   char folder[64] = "";
   uint32_t stamp = 0;
   EXPECT_TRUE(ugc->GetItemInstallInfo(0x7000000000000007ULL, &size, folder, 64, &stamp));
-  EXPECT_EQ(0x200000000u, size);
-  EXPECT_EQ(1234u, stamp);
+  EXPECT_EQ(0x100000001u, size);
+  EXPECT_EQ(2u, stamp);
   EXPECT_STREQ("/items/7000000000000007", folder);
   EXPECT_TRUE(ugc->DownloadItem(0x7000000000000007ULL, true));
   EXPECT_EQ(0x8000000000000008ULL, ugc->DeleteItem(0x4000000000000004ULL));
+}
+
+// Registrations go straight to the library, even before init; pumping and
+// every other call wait for init; shutting down twice reaches it once.
+TEST(SteamLibraryFakeTest, ForwardsEveryCallWithItsArgumentsAndAnswer) {
+  cFakeLibrary fake(FAKE_STEAM_165);
+  std::unique_ptr<cSteamBackend> steam(newSteamLibraryAt(fake.path));
+  EXPECT_EQ("registered, started", exercise(steam.get(), callEveryMethod));
   EXPECT_EQ(
+      "RegisterCallback 3406\nRegisterCallResult 9\nInitFlat\nSteamAppId/SteamGameId 480 480\n"
       "ISteamUser_GetSteamID user\nISteamFriends_SetRichPresence friends status DRAV (Workshop)\n"
       "ISteamUtils_GetAppID utils\nISteamUGC_CreateItem ugc 480 0\n"
       "ISteamUGC_CreateQueryUserUGCRequest ugc 11259375 0 2 0 0 480 1\n"
@@ -269,7 +257,8 @@ TEST(SteamLibraryFakeTest, InterfacesForwardEveryCallWithItsArgumentsAndAnswer) 
       "ISteamUGC_SubmitItemUpdate ugc 5000000000000005 first\n"
       "ISteamUGC_GetItemUpdateProgress ugc 5000000000000005\n"
       "ISteamUGC_GetItemInstallInfo ugc 7000000000000007 64\n"
-      "ISteamUGC_DownloadItem ugc 7000000000000007 1\nISteamUGC_DeleteItem ugc 4000000000000004\n",
+      "ISteamUGC_DownloadItem ugc 7000000000000007 1\nISteamUGC_DeleteItem ugc 4000000000000004\n"
+      "RunCallbacks\nUnregisterCallResult 9\nUnregisterCallback\nShutdown\n",
       fake.take());
 }
 
@@ -282,8 +271,7 @@ TEST(SteamLibraryRealTest, ResolvesAllAndFailsInitWithoutAClient) {
   std::string missing;
   EXPECT_TRUE(steamLibraryResolvesAll(path, &missing)) << missing;
   std::unique_ptr<cSteamBackend> steam(newSteamLibrary());
-  expectRegisteredByTheLibrary(steam.get());
-  EXPECT_FALSE(exercise(steam.get()));
+  EXPECT_EQ("registered, not started", exercise(steam.get()));
 }
 
 }  // namespace
