@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <sstream>
 #include <string>
 
 #ifdef _WIN32
@@ -19,7 +20,7 @@
 
 namespace {
 
-std::string calls;
+std::ostringstream calls;
 int initResult = 0;
 bool started = false;
 uint64_t outputs = 0;  // of the call being logged
@@ -33,44 +34,33 @@ struct cFakeStringArray {
   int32_t count;
 };
 
-/// The head of the callback object the library is handed.
-struct cFakeCallback {
-  void* table;
-  uint8_t flags;
-  int32_t id;
-};
-
-void put(const char* text) {
-  calls += ' ';
-  calls += text;
-}
 template <typename T>
-void put(T number) {
-  put(std::to_string(number).c_str());
-}
-void put(uint64_t value) {
-  char hex[20];
-  snprintf(hex, sizeof(hex), " %llx", static_cast<unsigned long long>(value));
-  calls += hex;
+void put(T value) {
+  calls << ' ' << value;
 }
 void put(const cFakeStringArray* tags) {
   for (int32_t i = 0; i < tags->count; ++i)
     put(tags->strings[i]);
 }
-/// The n-th output of a call gets n * 0x100000001, so that outputs swapped,
-/// dropped or cut to 32 bits show.
-template <typename T>
-void put(T* output) {
-  *output = static_cast<T>(++outputs * 0x100000001ULL);
+/// The n-th output of a call gets n * 10000000001, so that outputs
+/// swapped, dropped or cut to 32 bits show; a text output gets "7".
+void put(uint64_t* output) {
+  *output = ++outputs * 10000000001ULL;
+}
+void put(uint32_t* output) {
+  *output = static_cast<uint32_t>(++outputs * 10000000001ULL);
+}
+void put(char* text) {
+  snprintf(text, 2, "7");
 }
 
 /// Logs `function` with `args`, fills its outputs, and answers `result`.
 template <typename R, typename... A>
 R logged(R result, const char* function, A... args) {
-  calls += function;
+  calls << function;
   outputs = 0;
   (put(args), ...);
-  calls += '\n';
+  calls << '\n';
   return result;
 }
 
@@ -87,17 +77,15 @@ std::string environment(const char* name) {
 }
 
 /// Logs a start through `entry` with the interface `versions` it checks
-/// and the app id the library would read, and answers the test's result.
+/// and the app id and game id that the library reads, and answers the
+/// result the test asked for.
 int start(const char* entry, const char* versions, char* errMsg) {
-  calls += entry;
+  calls << entry;
   for (; *versions; versions += strlen(versions) + 1)
     put(versions);
-  calls += '\n';
-  logged(0, "SteamAppId/SteamGameId", environment("SteamAppId").c_str(),
-         environment("SteamGameId").c_str());
   strcpy(errMsg, "fake");
   started = initResult == 0;
-  return initResult;
+  return logged(initResult, " app", environment("SteamAppId"), environment("SteamGameId"));
 }
 
 }  // namespace
@@ -106,8 +94,8 @@ int start(const char* entry, const char* versions, char* errMsg) {
 /// (0 = success).
 FAKE_EXPORT const char* fakeSteamTake(int result) {
   static std::string taken;
-  taken.swap(calls);
-  calls.clear();
+  taken = calls.str();
+  calls.str("");
   initResult = result;
   return taken.c_str();
 }
@@ -134,14 +122,15 @@ FAKE_EXPORT void SteamAPI_Shutdown() {
   logged(0, "Shutdown");
   started = false;
 }
-/// Marks the callback registered and sets its id, as the library does.
-FAKE_EXPORT void SteamAPI_RegisterCallback(cFakeCallback* callback, int32_t id) {
-  callback->flags |= 1;
-  callback->id = id;
+/// Sets the flags byte after the virtual table pointer and the id after
+/// it, as the library does.
+FAKE_EXPORT void SteamAPI_RegisterCallback(unsigned char* callback, int32_t id) {
+  callback[sizeof(void*)] |= 1;
+  memcpy(callback + sizeof(void*) + 4, &id, sizeof(id));
   logged(0, "RegisterCallback", id);
 }
-FAKE_EXPORT void SteamAPI_UnregisterCallback(cFakeCallback* callback) {
-  callback->flags &= ~1;
+FAKE_EXPORT void SteamAPI_UnregisterCallback(unsigned char* callback) {
+  callback[sizeof(void*)] &= ~1;
   logged(0, "UnregisterCallback");
 }
 
@@ -152,89 +141,79 @@ FAKE_EXPORT void SteamAPI_UnregisterCallback(cFakeCallback* callback) {
     return started ? self : nullptr; \
   }
 FAKE_ACCESSOR(SteamAPI_SteamUser_v023, userSelf)
-FAKE_ACCESSOR(SteamAPI_SteamUGC_v017, ugcSelf)  // newer libraries keep it beside newer names
+FAKE_ACCESSOR(SteamAPI_SteamUGC_v017, ugcSelf)  // kept beside newer names: probing starts newest
+#if FAKE_SDK >= 158
+FAKE_ACCESSOR(SteamAPI_SteamUGC_v018, ugcSelf)
+#endif
 #if FAKE_SDK >= 162
+FAKE_ACCESSOR(SteamAPI_SteamUGC_v021, ugcSelf)
 FAKE_ACCESSOR(SteamAPI_SteamFriends_v018, friendsSelf)
 FAKE_ACCESSOR(SteamAPI_SteamUtils_v011, utilsSelf)
-FAKE_ACCESSOR(SteamAPI_SteamUGC_v021, ugcSelf)
 #else
 FAKE_ACCESSOR(SteamAPI_SteamFriends_v017, friendsSelf)
 FAKE_ACCESSOR(SteamAPI_SteamUtils_v010, utilsSelf)
 #endif
-#if FAKE_SDK == 158
-FAKE_ACCESSOR(SteamAPI_SteamUGC_v018, ugcSelf)
-#endif
 
-/// A function that logs its arguments and answers `result`; the log names
-/// it without the common prefix. `s` is the interface, `h` a handle, `t` a
-/// text.
-#define FAKE_METHOD(type, name, result, params, ...)                   \
-  FAKE_EXPORT type SteamAPI_##name params {                            \
+/// A function of `interface` that logs its arguments and answers
+/// `result`; the log names it without the interface. `s` is the interface
+/// pointer, `h` a handle, `t` a text.
+#define FAKE_METHOD(type, interface, name, result, params, ...)     \
+  FAKE_EXPORT type SteamAPI_##interface##name params {              \
     return static_cast<type>(logged(result, #name, ##__VA_ARGS__)); \
   }
 typedef const char* tText;
 
-FAKE_METHOD(void, RunCallbacks, 0, ())
-FAKE_METHOD(void, RegisterCallResult, 0, (void*, uint64_t call), call)
-FAKE_METHOD(void, UnregisterCallResult, 0, (void*, uint64_t call), call)
-FAKE_METHOD(uint64_t, ISteamUser_GetSteamID, 0x0110000100abcdefULL, (tText s), s)
-FAKE_METHOD(bool, ISteamFriends_SetRichPresence, true, (tText s, tText k, tText t), s, k, t)
-FAKE_METHOD(uint32_t, ISteamUtils_GetAppID, 480, (tText s), s)
-FAKE_METHOD(uint64_t, ISteamUGC_CreateItem, 0x1000000000000001ULL,
-            (tText s, uint32_t app, int32_t type), s, app, type)
-FAKE_METHOD(uint64_t, ISteamUGC_CreateQueryUserUGCRequest, 0x2000000000000002ULL,
+FAKE_METHOD(void, , RunCallbacks, 0, ())
+FAKE_METHOD(void, , RegisterCallResult, 0, (void*, uint64_t call), call)
+FAKE_METHOD(void, , UnregisterCallResult, 0, (void*, uint64_t call), call)
+FAKE_METHOD(uint64_t, ISteamUser_, GetSteamID, 0x0110000100abcdefULL, (tText s), s)
+FAKE_METHOD(bool, ISteamFriends_, SetRichPresence, true, (tText s, tText k, tText t), s, k, t)
+FAKE_METHOD(uint32_t, ISteamUtils_, GetAppID, 480, (tText s), s)
+FAKE_METHOD(uint64_t, ISteamUGC_, CreateItem, 10000000001, (tText s, uint32_t app, int32_t k), s,
+            app, k)
+FAKE_METHOD(uint64_t, ISteamUGC_, CreateQueryUserUGCRequest, 20000000002,
             (tText s, uint32_t account, int32_t list, int32_t matching, int32_t sort,
              uint32_t creator, uint32_t consumer, uint32_t page),
             s, account, list, matching, sort, creator, consumer, page)
-FAKE_METHOD(bool, ISteamUGC_SetReturnMetadata, true, (tText s, uint64_t h, bool on), s, h, on)
-FAKE_METHOD(uint64_t, ISteamUGC_SendQueryUGCRequest, 0x3000000000000003ULL, (tText s, uint64_t h),
-            s, h)
-// The record's first field is the item.
-FAKE_METHOD(bool, ISteamUGC_GetQueryUGCResult, true,
+FAKE_METHOD(bool, ISteamUGC_, SetReturnMetadata, true, (tText s, uint64_t h, bool on), s, h, on)
+FAKE_METHOD(uint64_t, ISteamUGC_, SendQueryUGCRequest, 30000000003, (tText s, uint64_t h), s, h)
+FAKE_METHOD(bool, ISteamUGC_, GetQueryUGCResult, true,  // the record's first field is the item
             (tText s, uint64_t h, uint32_t index, uint64_t* details), s, h, index, details)
-FAKE_METHOD(bool, ISteamUGC_ReleaseQueryUGCRequest, true, (tText s, uint64_t h), s, h)
-FAKE_METHOD(uint64_t, ISteamUGC_StartItemUpdate, 0x5000000000000005ULL,
-            (tText s, uint32_t app, uint64_t item), s, app, item)
-FAKE_METHOD(bool, ISteamUGC_SetItemTitle, true, (tText s, uint64_t h, tText t), s, h, t)
-FAKE_METHOD(bool, ISteamUGC_SetItemDescription, true, (tText s, uint64_t h, tText t), s, h, t)
-FAKE_METHOD(bool, ISteamUGC_SetItemMetadata, true, (tText s, uint64_t h, tText t), s, h, t)
-FAKE_METHOD(bool, ISteamUGC_SetItemVisibility, true, (tText s, uint64_t h, int32_t v), s, h, v)
-FAKE_METHOD(bool, ISteamUGC_SetItemContent, true, (tText s, uint64_t h, tText t), s, h, t)
-FAKE_METHOD(bool, ISteamUGC_SetItemPreview, true, (tText s, uint64_t h, tText t), s, h, t)
-FAKE_METHOD(uint64_t, ISteamUGC_SubmitItemUpdate, 0x6000000000000006ULL,
-            (tText s, uint64_t h, tText t), s, h, t)
-FAKE_METHOD(int32_t, ISteamUGC_GetItemUpdateProgress, 3,
+FAKE_METHOD(bool, ISteamUGC_, ReleaseQueryUGCRequest, true, (tText s, uint64_t h), s, h)
+FAKE_METHOD(uint64_t, ISteamUGC_, StartItemUpdate, 50000000005,
+            (tText s, uint32_t app, uint64_t i), s, app, i)
+FAKE_METHOD(bool, ISteamUGC_, SetItemTitle, true, (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(bool, ISteamUGC_, SetItemDescription, true, (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(bool, ISteamUGC_, SetItemMetadata, true, (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(bool, ISteamUGC_, SetItemVisibility, true, (tText s, uint64_t h, int32_t v), s, h, v)
+FAKE_METHOD(bool, ISteamUGC_, SetItemContent, true, (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(bool, ISteamUGC_, SetItemPreview, true, (tText s, uint64_t h, tText t), s, h, t)
+FAKE_METHOD(uint64_t, ISteamUGC_, SubmitItemUpdate, 60000000006, (tText s, uint64_t h, tText t), s,
+            h, t)
+FAKE_METHOD(int32_t, ISteamUGC_, GetItemUpdateProgress, 3,
             (tText s, uint64_t h, uint64_t* done, uint64_t* total), s, h, done, total)
-FAKE_METHOD(uint64_t, ISteamUGC_DeleteItem, 0x8000000000000008ULL, (tText s, uint64_t item), s,
-            item)
+FAKE_METHOD(uint64_t, ISteamUGC_, DeleteItem, 80000000008, (tText s, uint64_t i), s, i)
 #ifndef FAKE_LACKS_DOWNLOAD
-FAKE_METHOD(bool, ISteamUGC_DownloadItem, true, (tText s, uint64_t item, bool high), s, item, high)
+FAKE_METHOD(bool, ISteamUGC_, DownloadItem, true, (tText s, uint64_t i, bool high), s, i, high)
 #endif
 #if FAKE_SDK >= 158
-FAKE_METHOD(bool, ISteamUGC_SetItemTags, true,
+FAKE_METHOD(bool, ISteamUGC_, SetItemTags, true,
             (tText s, uint64_t h, const cFakeStringArray* tags, bool admin), s, h, tags, admin)
 #else
-FAKE_METHOD(bool, ISteamUGC_SetItemTags, true, (tText s, uint64_t h, const cFakeStringArray* tags),
-            s, h, tags)
+FAKE_METHOD(bool, ISteamUGC_, SetItemTags, true,
+            (tText s, uint64_t h, const cFakeStringArray* tags), s, h, tags)
 #endif
 #if FAKE_SDK >= 162
-FAKE_METHOD(uint32_t, ISteamUGC_GetSubscribedItems, 1,
+FAKE_METHOD(uint32_t, ISteamUGC_, GetSubscribedItems, 1,
             (tText s, uint64_t* ids, uint32_t max, bool disabled), s, ids, max, disabled)
 #else
-FAKE_METHOD(uint32_t, ISteamUGC_GetSubscribedItems, 1, (tText s, uint64_t* ids, uint32_t max), s,
+FAKE_METHOD(uint32_t, ISteamUGC_, GetSubscribedItems, 1, (tText s, uint64_t* ids, uint32_t max), s,
             ids, max)
 #endif
 
-// The methods that also write a text.
-
-FAKE_EXPORT bool SteamAPI_ISteamUGC_GetQueryUGCMetadata(tText s, uint64_t h, uint32_t index,
-                                                        char* text, uint32_t size) {
-  snprintf(text, size, "7");
-  return logged(true, "ISteamUGC_GetQueryUGCMetadata", s, h, index, size);
-}
-FAKE_EXPORT bool SteamAPI_ISteamUGC_GetItemInstallInfo(tText s, uint64_t item, uint64_t* size,
-                                                       char* folder, uint32_t folderSize,
-                                                       uint32_t* stamp) {
-  snprintf(folder, folderSize, "/items/%llx", static_cast<unsigned long long>(item));
-  return logged(true, "ISteamUGC_GetItemInstallInfo", s, item, size, folderSize, stamp);
-}
+FAKE_METHOD(bool, ISteamUGC_, GetQueryUGCMetadata, true,
+            (tText s, uint64_t h, uint32_t index, char* text, uint32_t size), s, h, index,
+            text, size)
+FAKE_METHOD(bool, ISteamUGC_, GetItemInstallInfo, true,
+            (tText s, uint64_t i, uint64_t* size, char* folder, uint32_t max, uint32_t* stamp),
+            s, i, size, folder, max, stamp)
