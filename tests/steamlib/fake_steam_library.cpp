@@ -29,18 +29,13 @@ uint64_t outputs = 0;  // of the call being logged
 // interface each method was handed.
 char userSelf[] = "user", friendsSelf[] = "friends", utilsSelf[] = "utils", ugcSelf[] = "ugc";
 
-struct cFakeStringArray {
-  const char** strings;
-  int32_t count;
-};
-
 template <typename T>
 void put(T value) {
   calls << ' ' << value;
 }
-void put(const cFakeStringArray* tags) {
-  for (int32_t i = 0; i < tags->count; ++i)
-    put(tags->strings[i]);
+/// A list of texts, whose first field points to its strings: the first.
+void put(const char*** list) {
+  put(**list);
 }
 /// The n-th output of a call gets n * 10000000001, so that outputs
 /// swapped, dropped or cut to 32 bits show; a text output gets "7".
@@ -83,9 +78,9 @@ int start(const char* entry, const char* versions, char* errMsg) {
   calls << entry;
   for (; *versions; versions += strlen(versions) + 1)
     put(versions);
-  strcpy(errMsg, "fake");
   started = initResult == 0;
-  return logged(initResult, " app", environment("SteamAppId"), environment("SteamGameId"));
+  return logged(initResult, " app", environment("SteamAppId"), environment("SteamGameId"),
+                errMsg);
 }
 
 }  // namespace
@@ -198,10 +193,10 @@ FAKE_METHOD(bool, ISteamUGC_, DownloadItem, true, (tText s, uint64_t i, bool hig
 #endif
 #if FAKE_SDK >= 158
 FAKE_METHOD(bool, ISteamUGC_, SetItemTags, true,
-            (tText s, uint64_t h, const cFakeStringArray* tags, bool admin), s, h, tags, admin)
+            (tText s, uint64_t h, const char*** tags, bool admin), s, h, tags, admin)
 #else
 FAKE_METHOD(bool, ISteamUGC_, SetItemTags, true,
-            (tText s, uint64_t h, const cFakeStringArray* tags), s, h, tags)
+            (tText s, uint64_t h, const char*** tags), s, h, tags)
 #endif
 #if FAKE_SDK >= 162
 FAKE_METHOD(uint32_t, ISteamUGC_, GetSubscribedItems, 1,
