@@ -28,13 +28,19 @@ class cProbe final : public CCallbackBase {
 };
 
 /// Every method that the tool calls, with the answers that the fake gives;
-/// the fake logs the arguments. The last two changed their argument count.
+/// the fake logs the arguments. The first two changed their argument count.
 void callEveryMethod(cSteamBackend* steam) {
+  ISteamUGC* ugc = steam->ugc();
+  const char* tag = "Map";
+  SteamParamStringArray_t tags = {&tag, 1};
+  PublishedFileId_t ids[1];
+  EXPECT_TRUE(ugc->SetItemTags(9, &tags));
+  EXPECT_EQ(1u, ugc->GetSubscribedItems(ids, 1));
+  EXPECT_EQ(10000000001u, ids[0]);
+
   EXPECT_EQ(0x0110000100abcdefULL, steam->user()->GetSteamID().ConvertToUint64());
   EXPECT_TRUE(steam->friends()->SetRichPresence("status", "DRAV (Workshop)"));
   EXPECT_EQ(480u, steam->utils()->GetAppID());
-
-  ISteamUGC* ugc = steam->ugc();
   EXPECT_EQ(10000000001u, ugc->CreateItem(480, k_EWorkshopFileTypeCommunity));
   UGCQueryHandle_t query = ugc->CreateQueryUserUGCRequest(
       0xabcdef, k_EUserUGCList_Published, k_EUGCMatchingUGCType_Items_ReadyToUse,
@@ -70,13 +76,6 @@ void callEveryMethod(cSteamBackend* steam) {
   EXPECT_STREQ("7", folder);
   EXPECT_TRUE(ugc->DownloadItem(70000000007, true));
   EXPECT_EQ(80000000008u, ugc->DeleteItem(40000000004));
-
-  const char* tag = "Map";
-  SteamParamStringArray_t tags = {&tag, 1};
-  PublishedFileId_t ids[1];
-  EXPECT_TRUE(ugc->SetItemTags(update, &tags));
-  EXPECT_EQ(1u, ugc->GetSubscribedItems(ids, 1));
-  EXPECT_EQ(10000000001u, ids[0]);
 }
 
 /// Registers a callback and a call, pumps, starts Steam, makes every call
@@ -186,7 +185,7 @@ void setVariable(const char* name, const char* value) {
 /// Each version starts through its own entry point, with an app id unless
 /// one is set, and is called by the signatures of its version.
 TEST(SteamLibraryFakeTest, EachVersionStartsAndIsCalledByItsOwnSignatures) {
-  const std::string everyCall =
+  const std::string otherCalls =
       "GetSteamID user\nSetRichPresence friends status DRAV (Workshop)\nGetAppID utils\n"
       "CreateItem ugc 480 0\nCreateQueryUserUGCRequest ugc 11259375 0 2 0 0 480 1\n"
       "SetReturnMetadata ugc 20000000002 1\nSendQueryUGCRequest ugc 20000000002\n"
@@ -198,8 +197,8 @@ TEST(SteamLibraryFakeTest, EachVersionStartsAndIsCalledByItsOwnSignatures) {
       "SetItemTitle ugc 50000000005 My map\nSetItemPreview ugc 50000000005 preview.png\n"
       "SubmitItemUpdate ugc 50000000005 first\nGetItemUpdateProgress ugc 50000000005\n"
       "GetItemInstallInfo ugc 70000000007 64\nDownloadItem ugc 70000000007 1\n"
-      "DeleteItem ugc 40000000004\n";
-  const std::string stop = "RunCallbacks\nUnregisterCallResult 9\nUnregisterCallback\nShutdown\n";
+      "DeleteItem ugc 40000000004\nRunCallbacks\nUnregisterCallResult 9\nUnregisterCallback\n"
+      "Shutdown\n";
   const struct {
     const char* fileName;
     int initResult;
@@ -207,15 +206,13 @@ TEST(SteamLibraryFakeTest, EachVersionStartsAndIsCalledByItsOwnSignatures) {
     std::string log;
   } cases[] = {
       {FAKE_STEAM_157, 0, nullptr,
-       "Init app 480 480\n" + everyCall + "SetItemTags ugc 50000000005 Map\n" +
-           "GetSubscribedItems ugc 1\n" + stop},
+       "Init app 480 480\nSetItemTags ugc 9 Map\nGetSubscribedItems ugc 1\n" + otherCalls},
       {FAKE_STEAM_158, 0, nullptr,
        "SteamInternal_SteamAPI_Init SteamUtils010 SteamFriends017 STEAMUGC_INTERFACE_VERSION018 "
-       "SteamUser023 app 480 480\n" +
-           everyCall + "SetItemTags ugc 50000000005 Map 0\nGetSubscribedItems ugc 1\n" + stop},
+       "SteamUser023 app 480 480\nSetItemTags ugc 9 Map 0\nGetSubscribedItems ugc 1\n" +
+           otherCalls},
       {FAKE_STEAM_165, 0, "999",
-       "InitFlat app 999 480\n" + everyCall +
-           "SetItemTags ugc 50000000005 Map 0\nGetSubscribedItems ugc 1 0\n" + stop},
+       "InitFlat app 999 480\nSetItemTags ugc 9 Map 0\nGetSubscribedItems ugc 1 0\n" + otherCalls},
       // No Steam client running: nothing more reaches the library.
       {FAKE_STEAM_165, 2, nullptr,
        "InitFlat app 480 480\nUnregisterCallResult 9\nUnregisterCallback\n"},
