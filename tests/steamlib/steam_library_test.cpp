@@ -106,13 +106,13 @@ std::string exercise(cSteamBackend* steam) {
 }
 
 /// The stand-in `fileName` built beside the test executable, opened by the
-/// test too so that its call log can be read; it starts with an empty log
-/// and an init that succeeds.
+/// test too so that its call log can be read; it starts with an empty log,
+/// and its next init answers `initResult` (0 = success).
 class cFakeLibrary {
  public:
-  explicit cFakeLibrary(const char* fileName)
+  explicit cFakeLibrary(const char* fileName, int initResult = 0)
       : path(joinPath(getToolFolder(), fileName)), library(openLibraryFile(path)) {
-    take();
+    take(initResult);
   }
   ~cFakeLibrary() { closeLibrary(library); }
 
@@ -218,8 +218,7 @@ TEST(SteamLibraryFakeTest, EachVersionStartsAndIsCalledByItsOwnSignatures) {
        "InitFlat app 480 480\nUnregisterCallResult 9\nUnregisterCallback\n"},
   };
   for (const auto& c : cases) {
-    cFakeLibrary fake(c.fileName);
-    fake.take(c.initResult);
+    cFakeLibrary fake(c.fileName, c.initResult);
     setVariable("SteamAppId", c.appId);
     setVariable("SteamGameId", nullptr);
     std::unique_ptr<cSteamBackend> steam(newSteamLibraryAt(fake.path));
