@@ -164,13 +164,15 @@ TEST(SteamLibrarySearchTest, ToolFolderThenTheSystemNeverTheCurrentFolder) {
   writeFile(beside, own);
   void* withOwn = openSteamLibrary();
   void* expected = openLibraryFile(beside);
-  removeFile(beside);
   std::filesystem::current_path(previous);
   EXPECT_EQ(fromSystem, withoutOwn);
   EXPECT_EQ(expected, withOwn);
+  // Closed first: Windows keeps the file of a loaded library.
   for (void* library : {withoutOwn, withOwn, expected, planted})
     if (library)
       closeLibrary(library);
+  removeFile(beside);
+  EXPECT_EQ(kMissing, fileStatus(beside).kind) << "left at " << beside;
 }
 
 void setVariable(const char* name, const char* value) {
