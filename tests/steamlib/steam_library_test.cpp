@@ -12,10 +12,6 @@
 #include "platform/library.h"
 #include "test_util.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace {
 
 /// A callback object for the back end alone, outside any binding template.
@@ -175,9 +171,10 @@ TEST(SteamLibrarySearchTest, ToolFolderThenTheSystemNeverTheCurrentFolder) {
   EXPECT_EQ(kMissing, fileStatus(beside).kind) << "left at " << beside;
 }
 
+/// Sets or (`value` null) removes an environment variable, for the C
+/// runtime and the system alike.
 void setVariable(const char* name, const char* value) {
 #ifdef _WIN32
-  SetEnvironmentVariableA(name, value);
   _putenv((std::string(name) + "=" + (value ? value : "")).c_str());
 #else
   value ? setenv(name, value, 1) : unsetenv(name);
