@@ -1,8 +1,9 @@
 // A stand-in for the redistributable Steam library, built as a loadable
 // module in several versions (FAKE_SDK: 157, 158 or 165; FAKE_LACKS_DOWNLOAD
 // drops one method). It exports the flat functions that the tool calls,
-// with the signatures of that version, and logs each call with its
-// arguments, one line each, for the tests to take through fakeSteamTake.
+// with the signatures of that version, logs each call with its arguments,
+// one line each, for the tests to take through fakeSteamTake, and fills
+// what a call writes back with values of its own.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -136,7 +137,7 @@ FAKE_EXPORT void SteamAPI_UnregisterCallback(unsigned char* callback) {
     return started ? self : nullptr; \
   }
 FAKE_ACCESSOR(SteamAPI_SteamUser_v023, userSelf)
-FAKE_ACCESSOR(SteamAPI_SteamUGC_v017, ugcSelf)  // kept beside newer names: probing starts newest
+FAKE_ACCESSOR(SteamAPI_SteamUGC_v017, ugcSelf)  // kept beside newer names: the newest must win
 #if FAKE_SDK >= 158
 FAKE_ACCESSOR(SteamAPI_SteamUGC_v018, ugcSelf)
 #endif
