@@ -182,8 +182,10 @@ void setVariable(const char* name, const char* value) {
 }
 
 /// Each version starts through its own entry point, with an app id unless
-/// one is set, and is called by the signatures of its version.
-TEST(SteamLibraryFakeTest, EachVersionStartsAndIsCalledByItsOwnSignatures) {
+/// one is set, and gets every call, by the signatures of its version, with
+/// its arguments. Registrations reach the library even before init; pumping
+/// and every other call wait for it; shutting down twice reaches it once.
+TEST(SteamLibraryFakeTest, EachVersionStartsAndGetsEveryCallByItsOwnSignatures) {
   const std::string otherCalls =
       "GetSteamID user\nSetRichPresence friends status DRAV (Workshop)\nGetAppID utils\n"
       "CreateItem ugc 480 0\nCreateQueryUserUGCRequest ugc 11259375 0 2 0 0 480 1\n"
@@ -223,7 +225,6 @@ TEST(SteamLibraryFakeTest, EachVersionStartsAndIsCalledByItsOwnSignatures) {
     std::unique_ptr<cSteamBackend> steam(newSteamLibraryAt(fake.path));
     EXPECT_EQ(c.initResult ? "registered, not started" : "registered, started",
               exercise(steam.get()));
-    // Registrations go straight to the library, even before init.
     EXPECT_EQ("RegisterCallback 3406\nRegisterCallResult 9\n" + c.log, fake.take()) << c.fileName;
   }
   setVariable("SteamAppId", nullptr);
