@@ -6,16 +6,11 @@
 
 #include <filesystem>
 #include <memory>
-#include <string>
 
 #include "files/paths.h"
 #include "platform/files.h"
 #include "platform/library.h"
 #include "test_util.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace {
 
@@ -28,16 +23,73 @@ class cProbe final : public CCallbackBase {
   bool registered() const { return m_nCallbackFlags & k_ECallbackFlagsRegistered; }
 };
 
-/// Registers a callback and a call, starts Steam, pumps, unregisters and
-/// shuts down twice; true when Steam started. The interfaces must be there
-/// exactly while Steam runs.
-bool exercise(cSteamBackend* steam) {
+/// Every method that the tool calls, with the answers that the fake gives;
+/// the fake logs the arguments. The first two changed their argument count.
+void callEveryMethod(cSteamBackend* steam) {
+  ISteamUGC* ugc = steam->ugc();
+  const char* tag = "Map";
+  SteamParamStringArray_t tags = {&tag, 1};
+  PublishedFileId_t ids[1];
+  EXPECT_TRUE(ugc->SetItemTags(9, &tags));
+  EXPECT_EQ(1u, ugc->GetSubscribedItems(ids, 1));
+  EXPECT_EQ(10000000001u, ids[0]);
+
+  EXPECT_EQ(0x0110000100abcdefULL, steam->user()->GetSteamID().ConvertToUint64());
+  EXPECT_TRUE(steam->friends()->SetRichPresence("status", "DRAV (Workshop)"));
+  EXPECT_EQ(480u, steam->utils()->GetAppID());
+  EXPECT_EQ(10000000001u, ugc->CreateItem(480, k_EWorkshopFileTypeCommunity));
+  UGCQueryHandle_t query = ugc->CreateQueryUserUGCRequest(
+      0xabcdef, k_EUserUGCList_Published, k_EUGCMatchingUGCType_Items_ReadyToUse,
+      k_EUserUGCListSortOrder_CreationOrderDesc, 0, 480, 1);
+  EXPECT_TRUE(ugc->SetReturnMetadata(query, true));
+  EXPECT_EQ(30000000003u, ugc->SendQueryUGCRequest(query));
+  SteamUGCDetails_t details = {};
+  EXPECT_TRUE(ugc->GetQueryUGCResult(query, 0, &details));
+  EXPECT_EQ(10000000001u, details.m_nPublishedFileId);
+  char metadata[2] = "";
+  EXPECT_TRUE(ugc->GetQueryUGCMetadata(query, 0, metadata, sizeof(metadata)));
+  EXPECT_STREQ("7", metadata);
+  EXPECT_TRUE(ugc->ReleaseQueryUGCRequest(query));
+
+  UGCUpdateHandle_t update = ugc->StartItemUpdate(480, 40000000004);
+  EXPECT_TRUE(ugc->SetItemVisibility(update, k_ERemoteStoragePublishedFileVisibilityPublic));
+  EXPECT_TRUE(ugc->SetItemContent(update, "C:\\DRAV\\_DRAV_WORKSHOP_TEMP_"));
+  EXPECT_TRUE(ugc->SetItemMetadata(update, "1"));
+  EXPECT_TRUE(ugc->SetItemDescription(update, "A long way down"));
+  EXPECT_TRUE(ugc->SetItemTitle(update, "My map"));
+  EXPECT_TRUE(ugc->SetItemPreview(update, "preview.png"));
+  EXPECT_EQ(60000000006u, ugc->SubmitItemUpdate(update, "first"));
+  uint64_t done = 0, total = 0, size = 0;
+  EXPECT_EQ(k_EItemUpdateStatusUploadingContent, ugc->GetItemUpdateProgress(update, &done, &total));
+  EXPECT_EQ(10000000001u, done);
+  EXPECT_EQ(20000000002u, total);
+
+  char folder[64] = "";
+  uint32_t stamp = 0;
+  EXPECT_TRUE(ugc->GetItemInstallInfo(70000000007, &size, folder, 64, &stamp));
+  EXPECT_EQ(10000000001u, size);
+  EXPECT_EQ(static_cast<uint32_t>(20000000002), stamp);
+  EXPECT_STREQ("7", folder);
+  EXPECT_TRUE(ugc->DownloadItem(70000000007, true));
+  EXPECT_EQ(80000000008u, ugc->DeleteItem(40000000004));
+}
+
+/// Registers a callback and a call, pumps, starts Steam, makes every call
+/// while it runs, pumps, unregisters and shuts down twice. Says whether
+/// the library marked the callback as registered (the flag after the table
+/// pointer and the id after it) and whether Steam started. The interfaces
+/// must be there exactly while Steam runs.
+std::string exercise(cSteamBackend* steam) {
   cProbe probe;
   steam->registerCallback(&probe, 3406);
   steam->registerCallResult(&probe, 9);
+  const bool registered = probe.registered() && probe.m_iCallback == 3406;
   steam->runCallbacks();
   const bool started = steam->init();
-  EXPECT_EQ(started, steam->user() && steam->friends() && steam->utils() && steam->ugc());
+  const bool interfaces = steam->user() && steam->friends() && steam->utils() && steam->ugc();
+  EXPECT_EQ(started, interfaces);
+  if (interfaces)
+    callEveryMethod(steam);
   steam->runCallbacks();
   steam->unregisterCallResult(&probe, 9);
   steam->unregisterCallback(&probe);
@@ -45,18 +97,18 @@ bool exercise(cSteamBackend* steam) {
   steam->shutdown();
   steam->shutdown();
   EXPECT_FALSE(steam->user() || steam->friends() || steam->utils() || steam->ugc());
-  return started;
+  return std::string(registered ? "registered" : "not registered") +
+         (started ? ", started" : ", not started");
 }
 
 /// The stand-in `fileName` built beside the test executable, opened by the
-/// test too so that its call log can be read; it starts with an empty log
-/// and an init that succeeds.
+/// test too so that its call log can be read; it starts with an empty log,
+/// and its next init answers `initResult` (0 = success).
 class cFakeLibrary {
  public:
-  explicit cFakeLibrary(const char* fileName)
+  explicit cFakeLibrary(const char* fileName, int initResult = 0)
       : path(joinPath(getToolFolder(), fileName)), library(openLibraryFile(path)) {
-    EXPECT_NE(nullptr, library) << path;
-    take();
+    take(initResult);
   }
   ~cFakeLibrary() { closeLibrary(library); }
 
@@ -75,64 +127,53 @@ TEST(SteamLibraryTest, MissingBrokenOrLackingLibraryFailsInitAndIsNeverCalled) {
   ScopedTempDir folder;
   writeFile(folder.file("broken"), "not a library");
   cFakeLibrary lacking(FAKE_STEAM_LACKING);
-  const struct {
-    std::string path, missing;
-  } cases[] = {
-      {folder.file("absent"), folder.file("absent")},
-      {folder.file("broken"), folder.file("broken")},
-      {lacking.path, "SteamAPI_ISteamUGC_DownloadItem"},
-  };
-  for (const auto& c : cases) {
-    std::unique_ptr<cSteamBackend> steam(newSteamLibraryAt(c.path));
-    EXPECT_FALSE(exercise(steam.get())) << c.path;
+  for (const std::string& path : {folder.file("absent"), folder.file("broken"), lacking.path}) {
+    std::unique_ptr<cSteamBackend> steam(newSteamLibraryAt(path));
+    EXPECT_EQ("not registered, not started", exercise(steam.get())) << path;
     std::string missing;
-    EXPECT_FALSE(steamLibraryResolvesAll(c.path, &missing));
-    EXPECT_EQ(c.missing, missing);
+    EXPECT_FALSE(steamLibraryResolvesAll(path, &missing));
+    EXPECT_EQ(path == lacking.path ? "SteamAPI_ISteamUGC_DownloadItem" : path, missing);
   }
   EXPECT_EQ("", lacking.take());
 }
 
-TEST(SteamLibrarySearchTest, LibraryInTheCurrentFolderIsNeverLoaded) {
-  cFakeLibrary fake(FAKE_STEAM_165);
-  ScopedTempDir folder;
-  writeFile(folder.file(steamLibraryFileName()), readFile(fake.path));
-  void* planted = openLibraryFile(folder.file(steamLibraryFileName()));
-  ASSERT_NE(nullptr, planted);
-  std::error_code error;
-  const std::filesystem::path previous = std::filesystem::current_path(error);
-  std::filesystem::current_path(folder.path(), error);
-  ASSERT_FALSE(error);
-  void* found = openSteamLibrary();
-  std::filesystem::current_path(previous, error);
-  EXPECT_NE(planted, found);
-  if (found)
-    closeLibrary(found);
-  closeLibrary(planted);
-}
-
-#ifdef FAKE_STEAM_SYSTEM
-// The loader finds a library already loaded under the name by its recorded
-// name (soname), as it would find the system's copy.
-TEST(SteamLibrarySearchTest, ToolFolderComesBeforeTheSystem) {
+// The tool's own copy comes first, then (on Linux) the system's, never one
+// in the current folder. Linux finds a library already loaded under the
+// name by its recorded name (soname), as it would find the system's copy.
+TEST(SteamLibrarySearchTest, ToolFolderThenTheSystemNeverTheCurrentFolder) {
   const std::string beside = joinPath(getToolFolder(), steamLibraryFileName());
   if (fileStatus(beside).kind != kMissing)
     GTEST_SKIP() << "a library already lies at " << beside;
-  cFakeLibrary system(FAKE_STEAM_SYSTEM), own(FAKE_STEAM_165);
-  EXPECT_EQ(system.library, openSteamLibrary()) << "without a copy of our own";
-  writeFile(beside, readFile(own.path));
-  void* found = openSteamLibrary();
-  void* expected = openLibraryFile(beside);
-  removeFile(beside);
-  ASSERT_NE(nullptr, found);
-  EXPECT_EQ(expected, found);
-  closeLibrary(found);
-  closeLibrary(expected);
-}
+#ifdef FAKE_STEAM_SYSTEM
+  cFakeLibrary system(FAKE_STEAM_SYSTEM);
+  void* const fromSystem = system.library;
+#else
+  void* const fromSystem = nullptr;
 #endif
+  const std::string own = readFile(joinPath(getToolFolder(), FAKE_STEAM_165));
+  ScopedTempDir folder;
+  writeFile(folder.file(steamLibraryFileName()), own);
+  void* planted = openLibraryFile(folder.file(steamLibraryFileName()));
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path());
+  void* withoutOwn = openSteamLibrary();
+  writeFile(beside, own);
+  void* withOwn = openSteamLibrary();
+  void* expected = openLibraryFile(beside);
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(fromSystem, withoutOwn);
+  EXPECT_EQ(expected, withOwn);
+  // Closed first: Windows keeps the file of a loaded library.
+  for (void* library : {withoutOwn, withOwn, expected, planted})
+    if (library)
+      closeLibrary(library);
+  removeFile(beside);
+}
 
+/// Sets or (`value` null) removes an environment variable, for the C
+/// runtime and the system alike.
 void setVariable(const char* name, const char* value) {
 #ifdef _WIN32
-  SetEnvironmentVariableA(name, value);
   _putenv((std::string(name) + "=" + (value ? value : "")).c_str());
 #else
   value ? setenv(name, value, 1) : unsetenv(name);
@@ -140,137 +181,52 @@ void setVariable(const char* name, const char* value) {
 }
 
 /// Each version starts through its own entry point, with an app id unless
-/// one is set, and gets the argument count that its version takes for the
-/// two methods whose signature changed.
-TEST(SteamLibraryFakeTest, EachVersionStartsAndIsCalledByItsOwnSignatures) {
-  const char* tag = "Map";
-  SteamParamStringArray_t tags = {&tag, 1};
-  PublishedFileId_t ids[1];
+/// one is set, and gets every call, by the signatures of its version, with
+/// its arguments. Registrations reach the library even before init; pumping
+/// and every other call wait for it; shutting down twice reaches it once.
+TEST(SteamLibraryFakeTest, EachVersionStartsAndGetsEveryCallByItsOwnSignatures) {
+  const std::string otherCalls =
+      "GetSteamID user\nSetRichPresence friends status DRAV (Workshop)\nGetAppID utils\n"
+      "CreateItem ugc 480 0\nCreateQueryUserUGCRequest ugc 11259375 0 2 0 0 480 1\n"
+      "SetReturnMetadata ugc 20000000002 1\nSendQueryUGCRequest ugc 20000000002\n"
+      "GetQueryUGCResult ugc 20000000002 0\nGetQueryUGCMetadata ugc 20000000002 0 2\n"
+      "ReleaseQueryUGCRequest ugc 20000000002\nStartItemUpdate ugc 480 40000000004\n"
+      "SetItemVisibility ugc 50000000005 0\n"
+      "SetItemContent ugc 50000000005 C:\\DRAV\\_DRAV_WORKSHOP_TEMP_\n"
+      "SetItemMetadata ugc 50000000005 1\nSetItemDescription ugc 50000000005 A long way down\n"
+      "SetItemTitle ugc 50000000005 My map\nSetItemPreview ugc 50000000005 preview.png\n"
+      "SubmitItemUpdate ugc 50000000005 first\nGetItemUpdateProgress ugc 50000000005\n"
+      "GetItemInstallInfo ugc 70000000007 64\nDownloadItem ugc 70000000007 1\n"
+      "DeleteItem ugc 40000000004\nRunCallbacks\nUnregisterCallResult 9\nUnregisterCallback\n"
+      "Shutdown\n";
   const struct {
     const char* fileName;
     int initResult;
     const char* appId;
-    const char* log;
+    std::string log;
   } cases[] = {
       {FAKE_STEAM_157, 0, nullptr,
-       "SteamAPI_Init\nSteamAppId/SteamGameId 480 480\nISteamUGC_SetItemTags ugc 9 Map\n"
-       "ISteamUGC_GetSubscribedItems ugc 1\n"},
+       "Init app 480 480\nSetItemTags ugc 9 Map\nGetSubscribedItems ugc 1\n" + otherCalls},
       {FAKE_STEAM_158, 0, nullptr,
        "SteamInternal_SteamAPI_Init SteamUtils010 SteamFriends017 STEAMUGC_INTERFACE_VERSION018 "
-       "SteamUser023\nSteamAppId/SteamGameId 480 480\nISteamUGC_SetItemTags ugc 9 Map 0\n"
-       "ISteamUGC_GetSubscribedItems ugc 1\n"},
+       "SteamUser023 app 480 480\nSetItemTags ugc 9 Map 0\nGetSubscribedItems ugc 1\n" +
+           otherCalls},
       {FAKE_STEAM_165, 0, "999",
-       "SteamAPI_InitFlat\nSteamAppId/SteamGameId 999 480\nISteamUGC_SetItemTags ugc 9 Map 0\n"
-       "ISteamUGC_GetSubscribedItems ugc 1 0\n"},
+       "InitFlat app 999 480\nSetItemTags ugc 9 Map 0\nGetSubscribedItems ugc 1 0\n" + otherCalls},
       // No Steam client running: nothing more reaches the library.
-      {FAKE_STEAM_165, 2, nullptr, "SteamAPI_InitFlat\nSteamAppId/SteamGameId 480 480\n"},
+      {FAKE_STEAM_165, 2, nullptr,
+       "InitFlat app 480 480\nUnregisterCallResult 9\nUnregisterCallback\n"},
   };
   for (const auto& c : cases) {
-    cFakeLibrary fake(c.fileName);
-    fake.take(c.initResult);
+    cFakeLibrary fake(c.fileName, c.initResult);
     setVariable("SteamAppId", c.appId);
     setVariable("SteamGameId", nullptr);
     std::unique_ptr<cSteamBackend> steam(newSteamLibraryAt(fake.path));
-    EXPECT_EQ(c.initResult == 0, steam->init()) << c.fileName;
-    if (ISteamUGC* ugc = steam->ugc()) {
-      ugc->SetItemTags(9, &tags);
-      EXPECT_EQ(1u, ugc->GetSubscribedItems(ids, 1));
-      EXPECT_EQ(0x7000000000000007ULL, ids[0]);
-    }
-    EXPECT_EQ(c.log, fake.take()) << c.fileName;
+    EXPECT_EQ(c.initResult ? "registered, not started" : "registered, started",
+              exercise(steam.get()));
+    EXPECT_EQ("RegisterCallback 3406\nRegisterCallResult 9\n" + c.log, fake.take()) << c.fileName;
   }
   setVariable("SteamAppId", nullptr);
-}
-
-TEST(SteamLibraryFakeTest, CallbacksGoStraightToTheLibraryAndPumpingWaitsForInit) {
-  cFakeLibrary fake(FAKE_STEAM_165);
-  std::unique_ptr<cSteamBackend> steam(newSteamLibraryAt(fake.path));
-  EXPECT_TRUE(exercise(steam.get()));
-  EXPECT_EQ(
-      "SteamAPI_RegisterCallback 3406\nSteamAPI_RegisterCallResult 9\nSteamAPI_InitFlat\n"
-      "SteamAppId/SteamGameId 480 480\nSteamAPI_RunCallbacks\nSteamAPI_UnregisterCallResult 9\n"
-      "SteamAPI_UnregisterCallback\nSteamAPI_Shutdown\n",
-      fake.take());
-}
-
-/// What the library writes into a callback object when it registers it.
-void expectRegisteredByTheLibrary(cSteamBackend* steam) {
-  cProbe probe;
-  steam->registerCallback(&probe, 3406);
-  EXPECT_TRUE(probe.registered()) << "the flag after the table pointer";
-  EXPECT_EQ(3406, probe.m_iCallback) << "and the id after it";
-  steam->unregisterCallback(&probe);
-}
-
-TEST(SteamLibraryFakeTest, InterfacesForwardEveryCallWithItsArgumentsAndAnswer) {
-  cFakeLibrary fake(FAKE_STEAM_165);
-  std::unique_ptr<cSteamBackend> steam(newSteamLibraryAt(fake.path));
-  expectRegisteredByTheLibrary(steam.get());
-  ASSERT_TRUE(steam->init());
-  fake.take();
-  const CSteamID id = steam->user()->GetSteamID();
-  EXPECT_EQ(0x0110000100abcdefULL, id.ConvertToUint64());
-  EXPECT_EQ(0x00abcdefu, id.GetAccountID());
-  EXPECT_TRUE(steam->friends()->SetRichPresence("status", "DRAV (Workshop)"));
-  EXPECT_EQ(480u, steam->utils()->GetAppID());
-
-  ISteamUGC* ugc = steam->ugc();
-  EXPECT_EQ(0x1000000000000001ULL, ugc->CreateItem(480, k_EWorkshopFileTypeCommunity));
-  UGCQueryHandle_t query = ugc->CreateQueryUserUGCRequest(
-      0xabcdef, k_EUserUGCList_Published, k_EUGCMatchingUGCType_Items_ReadyToUse,
-      k_EUserUGCListSortOrder_CreationOrderDesc, 0, 480, 1);
-  EXPECT_TRUE(ugc->SetReturnMetadata(query, true));
-  EXPECT_EQ(0x3000000000000003ULL, ugc->SendQueryUGCRequest(query));
-  SteamUGCDetails_t details = {};
-  EXPECT_TRUE(ugc->GetQueryUGCResult(query, 0, &details));
-  EXPECT_EQ(0x4000000000000004ULL, details.m_nPublishedFileId);
-  char metadata[2] = "";
-  EXPECT_TRUE(ugc->GetQueryUGCMetadata(query, 0, metadata, sizeof(metadata)));
-  EXPECT_STREQ("7", metadata);
-  EXPECT_TRUE(ugc->ReleaseQueryUGCRequest(query));
-
-  UGCUpdateHandle_t update = ugc->StartItemUpdate(480, 0x4000000000000004ULL);
-  EXPECT_TRUE(ugc->SetItemVisibility(update, k_ERemoteStoragePublishedFileVisibilityPublic));
-  EXPECT_TRUE(ugc->SetItemContent(update, "C:\\DRAV\\_DRAV_WORKSHOP_TEMP_"));
-  EXPECT_TRUE(ugc->SetItemMetadata(update, "1"));
-  EXPECT_TRUE(ugc->SetItemDescription(update, "A long way down"));
-  EXPECT_TRUE(ugc->SetItemTitle(update, "My map"));
-  EXPECT_TRUE(ugc->SetItemPreview(update, "preview.png"));
-  EXPECT_EQ(0x6000000000000006ULL, ugc->SubmitItemUpdate(update, "first"));
-  uint64_t done = 0, total = 0, size = 0;
-  EXPECT_EQ(k_EItemUpdateStatusUploadingContent, ugc->GetItemUpdateProgress(update, &done, &total));
-  EXPECT_EQ(0x100000000u, done);
-  EXPECT_EQ(0x300000000u, total);
-
-  char folder[64] = "";
-  uint32_t stamp = 0;
-  EXPECT_TRUE(ugc->GetItemInstallInfo(0x7000000000000007ULL, &size, folder, 64, &stamp));
-  EXPECT_EQ(0x200000000u, size);
-  EXPECT_EQ(1234u, stamp);
-  EXPECT_STREQ("/items/7000000000000007", folder);
-  EXPECT_TRUE(ugc->DownloadItem(0x7000000000000007ULL, true));
-  EXPECT_EQ(0x8000000000000008ULL, ugc->DeleteItem(0x4000000000000004ULL));
-  EXPECT_EQ(
-      "ISteamUser_GetSteamID user\nISteamFriends_SetRichPresence friends status DRAV (Workshop)\n"
-      "ISteamUtils_GetAppID utils\nISteamUGC_CreateItem ugc 480 0\n"
-      "ISteamUGC_CreateQueryUserUGCRequest ugc 11259375 0 2 0 0 480 1\n"
-      "ISteamUGC_SetReturnMetadata ugc 2000000000000002 1\n"
-      "ISteamUGC_SendQueryUGCRequest ugc 2000000000000002\n"
-      "ISteamUGC_GetQueryUGCResult ugc 2000000000000002 0\n"
-      "ISteamUGC_GetQueryUGCMetadata ugc 2000000000000002 0 2\n"
-      "ISteamUGC_ReleaseQueryUGCRequest ugc 2000000000000002\n"
-      "ISteamUGC_StartItemUpdate ugc 480 4000000000000004\n"
-      "ISteamUGC_SetItemVisibility ugc 5000000000000005 0\n"
-      "ISteamUGC_SetItemContent ugc 5000000000000005 C:\\DRAV\\_DRAV_WORKSHOP_TEMP_\n"
-      "ISteamUGC_SetItemMetadata ugc 5000000000000005 1\n"
-      "ISteamUGC_SetItemDescription ugc 5000000000000005 A long way down\n"
-      "ISteamUGC_SetItemTitle ugc 5000000000000005 My map\n"
-      "ISteamUGC_SetItemPreview ugc 5000000000000005 preview.png\n"
-      "ISteamUGC_SubmitItemUpdate ugc 5000000000000005 first\n"
-      "ISteamUGC_GetItemUpdateProgress ugc 5000000000000005\n"
-      "ISteamUGC_GetItemInstallInfo ugc 7000000000000007 64\n"
-      "ISteamUGC_DownloadItem ugc 7000000000000007 1\nISteamUGC_DeleteItem ugc 4000000000000004\n",
-      fake.take());
 }
 
 // Over the real library, when a copy lies beside the test executable
@@ -282,8 +238,7 @@ TEST(SteamLibraryRealTest, ResolvesAllAndFailsInitWithoutAClient) {
   std::string missing;
   EXPECT_TRUE(steamLibraryResolvesAll(path, &missing)) << missing;
   std::unique_ptr<cSteamBackend> steam(newSteamLibrary());
-  expectRegisteredByTheLibrary(steam.get());
-  EXPECT_FALSE(exercise(steam.get()));
+  EXPECT_EQ("registered, not started", exercise(steam.get()));
 }
 
 }  // namespace
