@@ -70,9 +70,10 @@ TEST_F(LocalSteamToolTest, BadInputExitsTwoWithOneLine) {
   ASSERT_EQ(0, run("init").status);
   const std::vector<std::vector<std::string>> cases = {
       {"init"}, {"frobnicate"}, {"break"}, {"subscribe", "5"},
-      {"show", "1000000"}, {"show", "12x"}, {"show", "-1"}, {"show", "+1"}, {"show", " 1"},
-      {"set", "latency", "fast"}, {"set", "latency", "4294967296"}, {"set", "user", "maybe"},
-      {"set", "next-id", "18446744073709551616"}, {"set", "colour", "red"},
+      {"show", "1000000"}, {"set", "next-id", "12x"}, {"set", "next-id", "-1"},
+      {"set", "next-id", "+1"}, {"set", "next-id", " 1"}, {"set", "next-id", "0"},
+      {"set", "next-id", "18446744073709551616"}, {"set", "latency", "fast"},
+      {"set", "latency", "4294967296"}, {"set", "user", "maybe"}, {"set", "colour", "red"},
       {"fault", "remove", "refuse"}, {"fault", "create", "sometimes"},
       {"fault", "create", "refuse", "-1"},
       {"publish", "--title", "t", temp_.file("missing.txt")}, {"publish", file("a.txt", "a")}};
