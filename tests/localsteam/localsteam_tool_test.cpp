@@ -64,8 +64,9 @@ class LocalSteamToolTest : public ::testing::Test {
   cLocalStore store_{temp_.file("store")};
 };
 
-// Every bad command line, and a store whose settings are not JSON.
-TEST_F(LocalSteamToolTest, BadInputExitsTwoWithOneLine) {
+// Every bad command line, and a store whose settings are not JSON; the
+// usage, on standard output only when asked for.
+TEST_F(LocalSteamToolTest, BadInputExitsTwoWithOneLineAndUsageComesWhenAskedFor) {
   EXPECT_EQ(2, run("show", {"1000000"}).status);  // no store yet
   ASSERT_EQ(0, run("init").status);
   const std::vector<std::vector<std::string>> cases = {
@@ -77,10 +78,9 @@ TEST_F(LocalSteamToolTest, BadInputExitsTwoWithOneLine) {
       {"fault", "remove", "refuse"}, {"fault", "create", "sometimes"},
       {"fault", "create", "refuse", "-1"},
       {"publish", "--title", "t", temp_.file("missing.txt")}, {"publish", file("a.txt", "a")}};
-  for (std::vector<std::string> words : cases) {
+  for (const auto& words : cases) {
     SCOPED_TRACE(words[0] + " " + (words.size() > 1 ? words[1] : ""));
-    words.insert(words.begin() + 1, store_.folder());
-    cRun result = runWords(words);
+    cRun result = run(words[0], std::vector<std::string>(words.begin() + 1, words.end()));
     EXPECT_EQ(2, result.status);
     EXPECT_EQ("", result.out);
     ASSERT_FALSE(result.err.empty());
@@ -88,11 +88,9 @@ TEST_F(LocalSteamToolTest, BadInputExitsTwoWithOneLine) {
   }
   writeFile(joinPath(store_.folder(), "settings.json"), "{\"account\": ");
   EXPECT_EQ(1, run("status").status);
-}
 
-TEST_F(LocalSteamToolTest, UsageGoesToStandardOutputOnlyWhenAskedFor) {
-  const std::vector<std::string> cases[] = {{"help"}, {"--help"}, {"set", "--help"}, {}, {"list"}};
-  for (const auto& words : cases) {
+  const std::vector<std::string> usages[] = {{"help"}, {"--help"}, {"set", "--help"}, {}, {"list"}};
+  for (const auto& words : usages) {
     cRun result = runWords(words);
     bool asked = !words.empty() && words.back().find("help") != std::string::npos;
     EXPECT_EQ(asked ? 0 : 2, result.status) << result.err;
@@ -114,12 +112,11 @@ TEST_F(LocalSteamToolTest, TwoProcessesChangeOneStoreAtOnce) {
     halves[n % 2].push_back(std::to_string(item.id));
   }
   cRun results[2];
-  std::thread first([&] { results[0] = runWords(halves[0], "first"); });
   std::thread second([&] { results[1] = runWords(halves[1], "second"); });
-  first.join();
+  results[0] = runWords(halves[0], "first");
   second.join();
-  EXPECT_EQ(0, results[0].status) << results[0].err;
-  EXPECT_EQ(0, results[1].status) << results[1].err;
+  for (const cRun& result : results)
+    EXPECT_EQ(0, result.status) << result.err;
   std::vector<PublishedFileId_t> subscribed;
   ASSERT_TRUE(store_.readSubscriptions(&subscribed));
   EXPECT_EQ(400u, subscribed.size());
