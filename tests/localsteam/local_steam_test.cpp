@@ -54,13 +54,12 @@ class LocalSteamTest : public ::testing::Test {
 
   /// An item of the tool's app made directly in the store, as the control
   /// tool makes it.
-  PublishedFileId_t publish(uint32_t owner, const std::string& title) {
+  PublishedFileId_t publish(uint32_t owner) {
     cStoreItem item;
     item.owner = owner;
     item.app = toolAppId();
-    item.title = title;
     EXPECT_TRUE(store_.allocateId(&item.id));
-    EXPECT_TRUE(store_.copyContentFolder(&item, folderWith("map_x.txt", title)));
+    EXPECT_TRUE(store_.copyContentFolder(&item, folderWith("map_x.txt", "x")));
     EXPECT_TRUE(store_.writeItem(item));
     return item.id;
   }
@@ -103,10 +102,9 @@ class LocalSteamTest : public ::testing::Test {
 // answer comes inside a pump once the latency has passed, and only to the
 // binding of its call.
 TEST_F(LocalSteamTest, AnswersComeFromThePumpAfterTheLatencyToTheirBinding) {
-  PublishedFileId_t id = publish(kAccount, "item");
+  PublishedFileId_t id = publish(kAccount);
   settings_.latencyMs = 200;
   start();
-  auto started = std::chrono::steady_clock::now();
   SteamAPICall_t calls[3];
   cCatcher<CreateItemResult_t> catchers[3];
   for (int i = 0; i < 3; ++i) {
@@ -118,11 +116,11 @@ TEST_F(LocalSteamTest, AnswersComeFromThePumpAfterTheLatencyToTheirBinding) {
   std::this_thread::sleep_for(std::chrono::milliseconds(250));
   EXPECT_TRUE(catchers[0].heard.empty());  // past the latency, still nothing until the next pump
   ASSERT_TRUE(pumpUntil([&] { return !catchers[0].heard.empty(); }));
-  EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(200));
 
-  // While the submission waits, its progress goes through the stages; a
-  // pump waits for the next answer (at most 10 ms at a time) instead of
-  // returning at once, so the loop does not spin.
+  // While the submission waits, its progress goes through the stages, the
+  // last only in the final quarter of the latency; a pump waits for the
+  // next answer (at most 10 ms at a time) instead of returning at once, so
+  // the loop does not spin.
   std::string content = folderWith("a.txt", std::string(1000, 'a'));
   writeFile(joinPath(content, "b.txt"), std::string(500, 'b'));
   UGCUpdateHandle_t update = ugc_->StartItemUpdate(toolAppId(), id);
@@ -155,7 +153,7 @@ TEST_F(LocalSteamTest, AnswersComeFromThePumpAfterTheLatencyToTheirBinding) {
 // The tool reads every page alike, so only here would another page size show.
 TEST_F(LocalSteamTest, QueryPagesHoldFiftyItems) {
   for (int i = 0; i < 51; ++i)
-    publish(kAccount, "item");
+    publish(kAccount);
   start();
   for (uint32_t page = 1; page <= 2; ++page) {
     UGCQueryHandle_t handle = ugc_->CreateQueryUserUGCRequest(
@@ -168,8 +166,8 @@ TEST_F(LocalSteamTest, QueryPagesHoldFiftyItems) {
 }
 
 TEST_F(LocalSteamTest, FailedCallsLeaveTheStoreAsItWas) {
-  PublishedFileId_t mine = publish(kAccount, "mine");
-  PublishedFileId_t theirs = publish(kAccount + 1, "theirs");
+  PublishedFileId_t mine = publish(kAccount);
+  PublishedFileId_t theirs = publish(kAccount + 1);
   start();
   std::string content = folderWith("map_a.txt", "level");
   std::string empty = temp_.file("empty");
@@ -207,7 +205,7 @@ TEST_F(LocalSteamTest, FailedCallsLeaveTheStoreAsItWas) {
   // Only the owner deletes, and the subscription goes with the item.
   ASSERT_TRUE(store_.subscribe({mine, theirs}));
   EXPECT_EQ(k_EResultAccessDenied, await<DeleteItemResult_t>(ugc_->DeleteItem(theirs)).m_eResult);
-  PublishedFileId_t last = publish(kAccount, "last");
+  PublishedFileId_t last = publish(kAccount);
   EXPECT_EQ(k_EResultOK, await<DeleteItemResult_t>(ugc_->DeleteItem(mine)).m_eResult);
   EXPECT_FALSE(store_.itemExists(mine) || store_.isSubscribed(mine));
   EXPECT_TRUE(store_.itemExists(theirs) && store_.isSubscribed(theirs));
@@ -224,8 +222,8 @@ TEST_F(LocalSteamTest, FailedCallsLeaveTheStoreAsItWas) {
 }
 
 TEST_F(LocalSteamTest, DownloadReplacesTheCacheAndTellsEveryListener) {
-  PublishedFileId_t id = publish(kAccount, "level one");
-  PublishedFileId_t first = publish(kAccount + 1, "first");
+  PublishedFileId_t id = publish(kAccount);
+  PublishedFileId_t first = publish(kAccount + 1);
   ASSERT_TRUE(store_.subscribe({first, id}));
   settings_.noise = true;
   settings_.faults["download"] = {cStoreFault::kIoFail, 0, 1};
