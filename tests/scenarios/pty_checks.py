@@ -25,6 +25,7 @@ CYAN, RED = r"\x1b\[(?:96|1;36)m", r"\x1b\[(?:91|1;31)m"
 # The prompt marker, whatever colours come before it; typing is green.
 PROMPT = r"(?:%s)*\n/>(?:%s)?" % (SGR, GREEN)
 MENU = re.escape(harness.MENU_END) + PROMPT
+TYPES = re.escape("(movements.txt)") + PROMPT
 PAUSE = re.escape("Press any key to continue . . . ")
 LATENCY = 2.0
 
@@ -62,29 +63,36 @@ class Terminal:
                 self.closed = not chunk
                 self.text += chunk.decode("utf-8", "replace").replace("\r\n", "\n")
 
+    def check(self, condition, what):
+        harness.check(condition, "%s\nthe terminal showed:\n%r" % (what, self.text[-800:]))
+
     def answer(self, pattern, text, what=None):
         """Types `text` once `pattern` shows (None: at once)."""
         if pattern is not None:
-            check(self.wait_for(pattern) is not None, what, self)
+            self.check(self.wait_for(pattern) is not None, what)
         os.write(self.master, text.encode())
 
-    def finish(self, seconds=10, hang_up=False):
-        """The exit status (None: killed); `after`: the terminal's modes.
-        `hang_up`: the terminal is closed first."""
-        if hang_up:
+    def finish(self, end=None):
+        """Sends the signal `end` (SIGHUP: the terminal hangs up) or none;
+        the exit status (-9: killed at the time limit). Unless hung up: the
+        whole output read, and checked to leave the terminal's own colour
+        and its modes (line mode, echo)."""
+        if end == signal.SIGHUP:
             os.close(self.master)
+        elif end:
+            os.kill(self.process.pid, end)
         try:
-            return self.process.wait(seconds)
+            self.process.wait(10)
         except subprocess.TimeoutExpired:
             harness.kill_group(self.process)
-        finally:
-            if not hang_up:
-                self.after = termios.tcgetattr(self.master)
-                os.close(self.master)
-
-
-def check(condition, what, terminal):
-    harness.check(condition, "%s\nthe terminal showed:\n%r" % (what, terminal.text[-800:]))
+        if end != signal.SIGHUP:
+            self.wait_for(r"(?!)", 3)
+            modes = termios.tcgetattr(self.master)
+            os.close(self.master)
+            codes = re.findall(SGR, self.text)
+            self.check(codes[-1:] in ([], ["\x1b[0m"]) and modes == self.modes,
+                       "the terminal's own colour and modes at the end")
+        return self.process.returncode
 
 
 def coloured(text, *colours):
@@ -97,88 +105,54 @@ def coloured(text, *colours):
 
 
 def session(sandbox, rng):
+    """Colours, a pasted block, and the pause that holds the console."""
     with sandbox() as box:
-        terminal = Terminal(box)
-        check(terminal.wait_for(re.escape(harness.MENU_END) + GREY + r"\n/>" + GREEN)
-              and re.match(coloured(harness.BANNER, (CYAN, "https:"), (GREEN, "Steam"),
-                                    (GREY, "\n\n")), terminal.text)
-              and re.search(coloured(harness.menu(box.game).partition("\nx)")[0], (GREY, "\n\n"),
-                                     (GREEN, "\n\nCHOOSE"), (CYAN, "\n1) ")), terminal.text),
-              "the banner, the path, the heading and the list in their colours, the "
-              "prompt grey, the typing green", terminal)
-        # A block pasted at the menu: its first line answers, the rest is dropped.
-        terminal.answer(None, "?\nx\n")
-        check(terminal.wait_for(RED + re.escape("\nI didn't understand your command.\n")),
-              "an invalid key is answered in red", terminal)
-        terminal.answer(MENU, "", "the menu comes again")
-        check(terminal.wait_for("has completed", 1.5) is None and terminal.process.poll() is
-              None, "the pasted \"x\" was dropped: the tool still waits", terminal)
-        terminal.answer(None, "x\n")
-        check(terminal.wait_for(GREEN + re.escape(harness.COMPLETED)),
-              "the completion message in green", terminal)
+        term = Terminal(box)
+        start = coloured(harness.BANNER + harness.menu(box.game), (CYAN, "https:"),
+                         (GREEN, "Steam"), (GREY, "\n\n"), (GREY, "\n\nUsing"),
+                         (GREEN, "\n\nCHOOSE"), (CYAN, "\n1) "), (GREY, "\n/>"))
+        term.check(term.wait_for(start + GREEN), "the banner, the path, the heading and "
+                   "the list in their colours, the prompt grey, the typing green")
+        term.answer(None, "?\nx\n")
+        term.check(term.wait_for(RED + re.escape("\nI didn't understand your command.\n") +
+                                 ".*" + MENU) and term.wait_for("has completed", 1.5) is None,
+                   "a pasted block: its first line answered in red, the rest dropped")
+        term.answer(None, "x\n")
         time.sleep(0.3)
-        check(terminal.process.poll() is None, "the pause holds the console", terminal)
-        terminal.answer(PAUSE, "k", "the pause asks for a key")
-        check(terminal.wait_for(r"\n", 5), "a key ends the pause", terminal)
-        check(terminal.finish() == 0 and terminal.modes == terminal.after,
-              "exit status 0, the terminal's modes as before (line mode, echo)", terminal)
+        term.check(term.wait_for(GREEN + re.escape(harness.COMPLETED) + PAUSE) and
+                   term.process.poll() is None, "in green, the end; the pause holds on")
+        term.answer(None, "k")
+        term.check(term.finish() == 0, "a key ends the pause, exit status 0")
 
 
-def colour_ends(sandbox, rng):
-    """The terminal's own colour back at every end; NO_COLOR."""
-    with sandbox() as box:
-        ends = (("x and a key", 0, None), ("SIGINT", -signal.SIGINT, signal.SIGINT),
-                ("SIGTERM", -signal.SIGTERM, signal.SIGTERM), ("NO_COLOR=1", 0, "1"),
-                ("NO_COLOR empty", 0, ""))
-        for name, status, how in ends:
-            box.env.pop("NO_COLOR", None)
-            box.env.update({"NO_COLOR": how} if isinstance(how, str) else {})
-            terminal = Terminal(box)
-            terminal.wait_for(MENU)
-            if isinstance(how, int):
-                os.kill(terminal.process.pid, how)
-            else:
-                terminal.answer(None, "x\n")
-                terminal.answer(PAUSE, "k", "the pause")
-            terminal.wait_for(r"(?!)", 3)  # everything up to the end of output
-            codes = re.findall(SGR, terminal.text)
-            check(terminal.finish() == status and bool(codes) == (how != "1") and
-                  (not codes or codes[-1] == "\x1b[0m"), "%s: status %d, %s" % (
-                      name, status, "no colours" if how == "1" else "the last colour code "
-                      "the terminal's own"), terminal)
-
-
-def input_ends(sandbox, rng):
+def ends(sandbox, rng):
     """Ctrl-D: the menu once more, then the terminal again; a hang-up while
     SIGHUP is ignored (as under nohup) ends the tool, whether it comes
-    during a read or right after an answer; Ctrl-C deletes an unfinished item."""
+    during a read or right after an answer; Ctrl-C and SIGTERM end it at
+    once, Ctrl-C deletes an unfinished item first; NO_COLOR=1: no colours."""
     with sandbox() as box:
         box.env["NO_COLOR"] = "1"
-        terminal = Terminal(box)
-        terminal.answer(MENU, "\x04", "the menu")
-        terminal.wait_for(r"(?!)", 2)  # what a spinning menu would add
-        menus = terminal.text.count("CHOOSE ACTION")
-        terminal.answer(None, "x\n")
-        terminal.answer(PAUSE, "k", "the pause")
-        check(terminal.finish() == 0 and menus == 2, "Ctrl-D: the menu again once (%d times), "
-              "then x ends the tool" % menus, terminal)
-        for typed in ("", "\n"):
-            terminal = Terminal(box, argv=["sh", "-c", "trap '' HUP; exec \"$0\"",
-                                           box.programs.tool])
-            terminal.answer(MENU, typed, "the menu")
-            started = time.monotonic()
-            status = terminal.finish(hang_up=True)
-            check(status == 0, "hang-up %s: the tool ends (status %s after %.1f s)" % (
-                "after an answer" if typed else "during a read", status,
-                time.monotonic() - started), terminal)
-        terminal = Terminal(box)
-        terminal.answer(MENU, "1\n", "the menu")
-        terminal.wait_for(re.escape(harness.TYPE_MENU))
-        os.kill(terminal.process.pid, signal.SIGINT)
-        deleted = terminal.wait_for(r"The unfinished workshop item \d+ was deleted again\.")
-        items = json.loads(box.localsteam("list", box.seen(box.store)))
-        check(deleted and terminal.finish() == -signal.SIGINT and not items, "Ctrl-C while the "
-              "new item is unfinished: deleted again, then the end by the interrupt", terminal)
+        term = Terminal(box)
+        term.answer(MENU, "\x04", "the menu")
+        term.answer(MENU, "x\n", "the menu again")
+        term.answer(PAUSE, "k", "the pause")
+        term.check(term.finish() == 0 and term.text.count("CHOOSE ACTION") == 2 and
+                   not re.search(SGR, term.text), "NO_COLOR=1, Ctrl-D: no colours, the "
+                   "menu again once, then x ends the tool")
+        del box.env["NO_COLOR"]
+        hang_up_ignored = ["sh", "-c", "trap '' HUP; exec \"$0\"", box.programs.tool]
+        for end, typed, shown in ((signal.SIGHUP, "", ""), (signal.SIGHUP, "\n", ""),
+                                  (signal.SIGINT, "", ""), (signal.SIGTERM, "", ""),
+                                  (signal.SIGINT, "1\n", TYPES)):
+            term = Terminal(box, argv=hang_up_ignored if end == signal.SIGHUP else None)
+            term.answer(MENU, typed, "the menu")
+            term.answer(shown, "", "the type menu")
+            status = term.finish(end)
+            term.check(status == (0 if end == signal.SIGHUP else -end) and
+                       ("was deleted again." in term.text) == bool(shown) and
+                       json.loads(box.localsteam("list", box.store)) == [],
+                       "%s after %r: the tool ends (status %s), an unfinished item deleted "
+                       "first" % (end.name, typed, status))
 
 
 def erased(progress):
@@ -195,70 +169,63 @@ def erased(progress):
     return cursor == 0 and "".join(cells).strip(" ") == ""
 
 
-def upload(box, terminal, path, at_once):
-    """Publishes the file at `path` as a new bot config; what the progress showed."""
-    terminal.answer(MENU, "1\n", "the menu")
-    terminal.answer(re.escape("(movements.txt)") + PROMPT, "6\n", "the type menu")
-    terminal.answer(re.escape("name of your item?") + PROMPT, "Bots\n", "the name")
-    terminal.answer(PAUSE, "k", "the pause before the picker")
-    terminal.answer(re.escape("cancels.") + PROMPT, path + "\n", "the picker")
-    terminal.answer(re.escape("(y/n)") + PROMPT, "n\n", "the preview question")
+def upload(term, folder, at_once):
+    """Publishes a bot config written into `folder` as a new item; what the
+    progress showed."""
+    path = os.path.join(folder, "bots_pty.txt")
+    harness.write(path, b"bot pty 1\n" * 50)
+    term.answer(MENU, "1\n", "the menu")
+    term.answer(TYPES, "6\n", "the type menu")
+    term.answer(re.escape("name of your item?") + PROMPT, "Bots\n", "the name")
+    term.answer(PAUSE, "k", "the pause before the picker")
+    term.answer(re.escape("cancels.") + PROMPT, path + "\n", "the picker")
+    term.answer(re.escape("(y/n)") + PROMPT, "n\n", "the preview question")
     answered = time.monotonic()
-    line = terminal.wait_for(re.escape("\n\nUploading '%s'... " % path), LATENCY + 60)
-    check(line and (time.monotonic() - answered < LATENCY / 2 or not at_once),
-          "the upload line is on screen while the upload waits", terminal)
-    result = terminal.wait_for(r"(.*?)(?:%s)*\nUPLOAD SUCCESSFUL!\n" % SGR, LATENCY + 60)
-    check(result and "\n" not in result.group(1) and erased(result.group(1)),
-          "the upload succeeds; its progress stays on its line, erased before the result",
-          terminal)
-    return re.sub(SGR, "", result.group(1)) if result else ""
+    line = term.wait_for(re.escape("\n\nUploading '%s'... " % path), LATENCY + 60)
+    term.check(line and (time.monotonic() - answered < LATENCY / 2 or not at_once),
+               "the upload line is on screen while the upload waits")
+    result = term.wait_for(r"(.*?)(?:%s)*\nUPLOAD SUCCESSFUL!\n" % SGR, LATENCY + 60)
+    term.check(result and "\n" not in result.group(1) and erased(result.group(1)),
+               "the upload succeeds; its progress stays on its line, erased before the result")
+    return re.sub(SGR, "", result.group(1))
 
 
 def progress(sandbox, rng):
-    """The longest progress form that fits before the terminal's edge."""
+    """The longest progress form that fits before the terminal's edge;
+    colours under an empty NO_COLOR."""
     with sandbox() as box:
         box.env["NO_COLOR"] = ""
         box.localsteam("set", box.store, "latency", str(int(LATENCY * 1000)))
         theirs = os.path.join(box.root, "theirs.txt")
-        with open(theirs, "w") as handle:
-            handle.write("serverSettings of a stranger\n")
+        harness.write(theirs, b"serverSettings of a stranger\n")
         box.localsteam("subscribe", box.store, box.publish("Theirs", theirs, "--owner", "7"))
-        terminal = Terminal(box)
-        shown = upload(box, terminal, write_bots(box.game), False)
-        check(re.search(r"\((preparing|uploading \d+ of \d+ bytes|committing)\)", shown),
-              "160 columns: the long progress forms", terminal)
+        term = Terminal(box)
+        shown = upload(term, box.game, False)
+        term.check(re.search(r"\((preparing|uploading \d+ of \d+ bytes|committing)\)", shown),
+                   "160 columns: the long progress forms")
         # An upload line that wraps and ends at column 72 of 80: room for
         # "(42%)", not for "(uploading 500 of 500 bytes)".
-        folder = os.path.join(box.game, "g" * (232 - len("Uploading '%s//bots_pty.txt'... "
-                                                         % box.game)))
-        os.mkdir(folder)
-        terminal.resize(80)
-        shown = upload(box, terminal, write_bots(folder), True)
-        check(re.search(r"\(\d+%\)", shown) and "bytes" not in shown,
-              "80 columns: the progress as a percentage", terminal)
+        term.resize(80)
+        shown = upload(term, os.path.join(box.game, "g" * (
+            232 - len("Uploading '%s//bots_pty.txt'... " % box.game))), True)
+        term.check(re.search(r"\(\d+%\)", shown) and "bytes" not in shown,
+                   "80 columns: the progress as a percentage")
         # "Downloading..." and "(downloading |)" would fill the line exactly.
-        terminal.resize(29)
-        terminal.answer(MENU, "3\n", "the menu")
-        result = terminal.wait_for(r"Downloading\.\.\.(.*?)(?:%s)*SUCCESS!" % SGR, LATENCY + 60)
+        term.resize(29)
+        term.answer(MENU, "3\n", "the menu")
+        result = term.wait_for(r"Downloading\.\.\.(.*?)(?:%s)*SUCCESS!" % SGR, LATENCY + 60)
         spinner = re.sub(SGR, "", result.group(1)) if result else ""
-        check(re.search(r"[|/\\-]", spinner) and "(" not in spinner and erased(spinner),
-              "29 columns: the short spinner, erased before the result", terminal)
-        terminal.answer(MENU, "x\n", "the menu")
-        terminal.answer(PAUSE, "k", "the pause")
-        mine = [item["id"] for item in json.loads(box.localsteam("list", box.store))
-                if item["owner"] != 7]
-        content = [json.loads(box.localsteam("show", box.store, str(id)))["content"] for id in mine]
-        check(terminal.finish() == 0 and content == [[{"name": "bots_pty.txt", "size": 500}]] * 2,
-              "exit status 0, both items hold the uploaded file", terminal)
-
-
-def write_bots(folder):
-    path = os.path.join(folder, "bots_pty.txt")
-    with open(path, "w") as handle:
-        handle.write("bot pty 1\n" * 50)
-    return path
-
+        term.check(re.search(r"[|/\\-]", spinner) and "(" not in spinner and erased(spinner),
+                   "29 columns: the short spinner, erased before the result")
+        mine = json.loads(box.localsteam("list", box.store, "--owner", "1001"))
+        content = [json.loads(box.localsteam("show", box.store, str(item["id"])))["content"]
+                   for item in mine]
+        term.answer(MENU, "x\n", "the menu")
+        term.answer(PAUSE, "k", "the pause")
+        term.check(term.finish() == 0 and re.search(SGR, term.text) and
+                   content == [[{"name": "bots_pty.txt", "size": 500}]] * 2,
+                   "exit status 0, colours, both items hold the uploaded file")
 
 
 if __name__ == "__main__":
-    harness.main([session, colour_ends, input_ends, progress], "drav-pty-", TERM="xterm")
+    harness.main([session, ends, progress], "drav-pty-", TERM="xterm")
