@@ -38,6 +38,7 @@ class Terminal:
         self.master, slave = os.openpty()
         self.resize(columns)
         self.modes = termios.tcgetattr(self.master)
+        self.plain = bool(box.env.get("NO_COLOR"))
         self.process = subprocess.Popen(argv or [box.programs.tool], stdin=slave,
                                         stdout=slave, stderr=subprocess.DEVNULL,
                                         cwd=box.cwd, env=box.env, start_new_session=True)
@@ -66,17 +67,16 @@ class Terminal:
     def check(self, condition, what):
         harness.check(condition, "%s\nthe terminal showed:\n%r" % (what, self.text[-800:]))
 
-    def answer(self, pattern, text, what=None):
-        """Types `text` once `pattern` shows (None: at once)."""
-        if pattern is not None:
-            self.check(self.wait_for(pattern) is not None, what)
+    def answer(self, pattern, text, what=""):
+        """Types `text` once `pattern` shows."""
+        self.check(self.wait_for(pattern) is not None, what)
         os.write(self.master, text.encode())
 
     def finish(self, end=None):
         """Sends the signal `end` (SIGHUP: the terminal hangs up) or none;
-        the exit status (-9: killed at the time limit). Unless hung up: the
-        whole output read, and checked to leave the terminal's own colour
-        and its modes (line mode, echo)."""
+        the exit status (-9: killed at the time limit). Checks the colours:
+        none under NO_COLOR=1, else the terminal's own at the end; unless
+        hung up, the terminal's modes (line mode, echo) as at the start."""
         if end == signal.SIGHUP:
             os.close(self.master)
         elif end:
@@ -87,11 +87,11 @@ class Terminal:
             harness.kill_group(self.process)
         if end != signal.SIGHUP:
             self.wait_for(r"(?!)", 3)
-            modes = termios.tcgetattr(self.master)
+            self.check(termios.tcgetattr(self.master) == self.modes, "the modes at the end")
             os.close(self.master)
-            codes = re.findall(SGR, self.text)
-            self.check(codes[-1:] in ([], ["\x1b[0m"]) and modes == self.modes,
-                       "the terminal's own colour and modes at the end")
+        codes = re.findall(SGR, self.text)
+        self.check(not codes if self.plain else codes and (
+            end == signal.SIGHUP or codes[-1] == "\x1b[0m"), "the colours at the end")
         return self.process.returncode
 
 
@@ -105,7 +105,8 @@ def coloured(text, *colours):
 
 
 def session(sandbox, rng):
-    """Colours, a pasted block, and the pause that holds the console."""
+    """Colours, a pasted block, Ctrl-D, and the pause that holds the
+    console."""
     with sandbox() as box:
         term = Terminal(box)
         start = coloured(harness.BANNER + harness.menu(box.game), (CYAN, "https:"),
@@ -113,37 +114,33 @@ def session(sandbox, rng):
                          (GREEN, "\n\nCHOOSE"), (CYAN, "\n1) "), (GREY, "\n/>"))
         term.check(term.wait_for(start + GREEN), "the banner, the path, the heading and "
                    "the list in their colours, the prompt grey, the typing green")
-        term.answer(None, "?\nx\n")
+        # A block pasted at the menu: its first line answers, the rest is dropped.
+        term.answer("", "?\nx\n")
         term.check(term.wait_for(RED + re.escape("\nI didn't understand your command.\n") +
                                  ".*" + MENU) and term.wait_for("has completed", 1.5) is None,
                    "a pasted block: its first line answered in red, the rest dropped")
-        term.answer(None, "x\n")
+        # Ctrl-D: the menu once more, then the terminal again.
+        term.answer("", "\x04")
+        term.answer(MENU, "x\n", "Ctrl-D: the menu again")
         time.sleep(0.3)
         term.check(term.wait_for(GREEN + re.escape(harness.COMPLETED) + PAUSE) and
                    term.process.poll() is None, "in green, the end; the pause holds on")
-        term.answer(None, "k")
-        term.check(term.finish() == 0, "a key ends the pause, exit status 0")
+        term.answer("", "k")
+        term.check(term.finish() == 0 and term.text.count("CHOOSE ACTION") == 3,
+                   "a key ends the pause, exit status 0; each menu once")
 
 
 def ends(sandbox, rng):
-    """Ctrl-D: the menu once more, then the terminal again; a hang-up while
-    SIGHUP is ignored (as under nohup) ends the tool, whether it comes
-    during a read or right after an answer; Ctrl-C and SIGTERM end it at
-    once, Ctrl-C deletes an unfinished item first; NO_COLOR=1: no colours."""
+    """A hang-up while SIGHUP is ignored (as under nohup) ends the tool,
+    whether it comes during a read or right after an answer; Ctrl-C and
+    SIGTERM end it at once, Ctrl-C deletes an unfinished item first.
+    NO_COLOR=1: no colours; empty: colours."""
     with sandbox() as box:
-        box.env["NO_COLOR"] = "1"
-        term = Terminal(box)
-        term.answer(MENU, "\x04", "the menu")
-        term.answer(MENU, "x\n", "the menu again")
-        term.answer(PAUSE, "k", "the pause")
-        term.check(term.finish() == 0 and term.text.count("CHOOSE ACTION") == 2 and
-                   not re.search(SGR, term.text), "NO_COLOR=1, Ctrl-D: no colours, the "
-                   "menu again once, then x ends the tool")
-        del box.env["NO_COLOR"]
         hang_up_ignored = ["sh", "-c", "trap '' HUP; exec \"$0\"", box.programs.tool]
         for end, typed, shown in ((signal.SIGHUP, "", ""), (signal.SIGHUP, "\n", ""),
                                   (signal.SIGINT, "", ""), (signal.SIGTERM, "", ""),
                                   (signal.SIGINT, "1\n", TYPES)):
+            box.env["NO_COLOR"] = "1" if end == signal.SIGHUP else ""
             term = Terminal(box, argv=hang_up_ignored if end == signal.SIGHUP else None)
             term.answer(MENU, typed, "the menu")
             term.answer(shown, "", "the type menu")
@@ -155,76 +152,71 @@ def ends(sandbox, rng):
                        "first" % (end.name, typed, status))
 
 
-def erased(progress):
-    """Whether `progress`, written from a column where the line's own text
-    ended, is erased completely by it: backspaces never move into that text
-    and the cursor ends there with nothing but blanks after it."""
+def progress_of(term, pattern):
+    """What the progress between the parts of `pattern` showed, without
+    colours; None unless it stays on its line and erases itself: its
+    backspaces never move into the line's own text and end where that text
+    ended, with nothing but blanks after it."""
+    result = term.wait_for(pattern % (r"(.*?)(?:%s)*" % SGR), LATENCY + 60)
+    shown = re.sub(SGR, "", result.group(1)) if result else "\n"
     cells, cursor = [], 0
-    for char in re.sub(SGR, "", progress):
-        if char == "\b" and cursor == 0:
-            return False
+    for char in shown:
+        if char == "\n" or char == "\b" and cursor == 0:
+            return None
         cursor += -1 if char == "\b" else 1
         if char != "\b":
             cells[cursor - 1:cursor] = [char]
-    return cursor == 0 and "".join(cells).strip(" ") == ""
+    return shown if cursor == 0 and "".join(cells).strip(" ") == "" else None
 
 
-def upload(term, folder, at_once):
+def upload(term, folder):
     """Publishes a bot config written into `folder` as a new item; what the
     progress showed."""
     path = os.path.join(folder, "bots_pty.txt")
     harness.write(path, b"bot pty 1\n" * 50)
-    term.answer(MENU, "1\n", "the menu")
-    term.answer(TYPES, "6\n", "the type menu")
-    term.answer(re.escape("name of your item?") + PROMPT, "Bots\n", "the name")
-    term.answer(PAUSE, "k", "the pause before the picker")
-    term.answer(re.escape("cancels.") + PROMPT, path + "\n", "the picker")
-    term.answer(re.escape("(y/n)") + PROMPT, "n\n", "the preview question")
+    for question, typed in ((MENU, "1\n"), (TYPES, "6\n"), (r"your item\?" + PROMPT, "Bots\n"),
+                            (PAUSE, "k"), (r"cancels\." + PROMPT, path + "\n"),
+                            (r"\(y/n\)" + PROMPT, "n\n")):
+        term.answer(question, typed, "the question before %r" % typed)
     answered = time.monotonic()
     line = term.wait_for(re.escape("\n\nUploading '%s'... " % path), LATENCY + 60)
-    term.check(line and (time.monotonic() - answered < LATENCY / 2 or not at_once),
+    term.check(line and time.monotonic() - answered < LATENCY / 2,
                "the upload line is on screen while the upload waits")
-    result = term.wait_for(r"(.*?)(?:%s)*\nUPLOAD SUCCESSFUL!\n" % SGR, LATENCY + 60)
-    term.check(result and "\n" not in result.group(1) and erased(result.group(1)),
-               "the upload succeeds; its progress stays on its line, erased before the result")
-    return re.sub(SGR, "", result.group(1))
+    return progress_of(term, "%s\nUPLOAD SUCCESSFUL!\n")
 
 
 def progress(sandbox, rng):
-    """The longest progress form that fits before the terminal's edge;
-    colours under an empty NO_COLOR."""
+    """The longest progress form that fits before the terminal's edge, erased
+    before the result."""
     with sandbox() as box:
-        box.env["NO_COLOR"] = ""
         box.localsteam("set", box.store, "latency", str(int(LATENCY * 1000)))
         theirs = os.path.join(box.root, "theirs.txt")
         harness.write(theirs, b"serverSettings of a stranger\n")
         box.localsteam("subscribe", box.store, box.publish("Theirs", theirs, "--owner", "7"))
         term = Terminal(box)
-        shown = upload(term, box.game, False)
-        term.check(re.search(r"\((preparing|uploading \d+ of \d+ bytes|committing)\)", shown),
-                   "160 columns: the long progress forms")
+        term.check(re.search(r"\((preparing|uploading \d+ of \d+ bytes|committing)\)",
+                             upload(term, box.game) or ""), "160 columns: the long forms")
         # An upload line that wraps and ends at column 72 of 80: room for
         # "(42%)", not for "(uploading 500 of 500 bytes)".
         term.resize(80)
         shown = upload(term, os.path.join(box.game, "g" * (
-            232 - len("Uploading '%s//bots_pty.txt'... " % box.game))), True)
+            232 - len("Uploading '%s//bots_pty.txt'... " % box.game)))) or "bytes"
         term.check(re.search(r"\(\d+%\)", shown) and "bytes" not in shown,
                    "80 columns: the progress as a percentage")
         # "Downloading..." and "(downloading |)" would fill the line exactly.
         term.resize(29)
         term.answer(MENU, "3\n", "the menu")
-        result = term.wait_for(r"Downloading\.\.\.(.*?)(?:%s)*SUCCESS!" % SGR, LATENCY + 60)
-        spinner = re.sub(SGR, "", result.group(1)) if result else ""
-        term.check(re.search(r"[|/\\-]", spinner) and "(" not in spinner and erased(spinner),
-                   "29 columns: the short spinner, erased before the result")
+        spinner = progress_of(term, r"Downloading\.\.\.%sSUCCESS!") or "("
+        term.check(re.search(r"[|/\\-]", spinner) and "(" not in spinner,
+                   "29 columns: the short spinner")
         mine = json.loads(box.localsteam("list", box.store, "--owner", "1001"))
         content = [json.loads(box.localsteam("show", box.store, str(item["id"])))["content"]
                    for item in mine]
         term.answer(MENU, "x\n", "the menu")
         term.answer(PAUSE, "k", "the pause")
-        term.check(term.finish() == 0 and re.search(SGR, term.text) and
+        term.check(term.finish() == 0 and
                    content == [[{"name": "bots_pty.txt", "size": 500}]] * 2,
-                   "exit status 0, colours, both items hold the uploaded file")
+                   "exit status 0, both items hold the uploaded file")
 
 
 if __name__ == "__main__":
