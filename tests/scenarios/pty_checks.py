@@ -106,7 +106,9 @@ def coloured(text, *colours):
 
 def session(sandbox, rng):
     """Colours, a pasted block, Ctrl-D, and the pause that holds the
-    console."""
+    console. Then the other ends: a hang-up while SIGHUP is ignored (as
+    under nohup), during a read or right after an answer; Ctrl-C and
+    SIGTERM at once, Ctrl-C deleting an unfinished item first."""
     with sandbox() as box:
         term = Terminal(box)
         start = coloured(harness.BANNER + harness.menu(box.game), (CYAN, "https:"),
@@ -128,14 +130,7 @@ def session(sandbox, rng):
         term.answer("", "k")
         term.check(term.finish() == 0 and term.text.count("CHOOSE ACTION") == 3,
                    "a key ends the pause, exit status 0; each menu once")
-
-
-def ends(sandbox, rng):
-    """A hang-up while SIGHUP is ignored (as under nohup) ends the tool,
-    whether it comes during a read or right after an answer; Ctrl-C and
-    SIGTERM end it at once, Ctrl-C deletes an unfinished item first.
-    NO_COLOR=1: no colours; empty: colours."""
-    with sandbox() as box:
+        # NO_COLOR=1 (no colours) on a hang-up, empty (colours) otherwise.
         hang_up_ignored = ["sh", "-c", "trap '' HUP; exec \"$0\"", box.programs.tool]
         for end, typed, shown in ((signal.SIGHUP, "", ""), (signal.SIGHUP, "\n", ""),
                                   (signal.SIGINT, "", ""), (signal.SIGTERM, "", ""),
@@ -154,19 +149,19 @@ def ends(sandbox, rng):
 
 def progress_of(term, pattern):
     """What the progress between the parts of `pattern` showed, without
-    colours; None unless it stays on its line and erases itself: its
-    backspaces never move into the line's own text and end where that text
-    ended, with nothing but blanks after it."""
+    colours, checked to stay on its line and erase itself: its backspaces
+    never move into the line's own text and end where that text ended,
+    with nothing but blanks after it."""
     result = term.wait_for(pattern % (r"(.*?)(?:%s)*" % SGR), LATENCY + 60)
     shown = re.sub(SGR, "", result.group(1)) if result else "\n"
     cells, cursor = [], 0
     for char in shown:
-        if char == "\n" or char == "\b" and cursor == 0:
-            return None
+        term.check(char != "\n" and (char != "\b" or cursor > 0), "off its line: %r" % shown)
         cursor += -1 if char == "\b" else 1
         if char != "\b":
             cells[cursor - 1:cursor] = [char]
-    return shown if cursor == 0 and "".join(cells).strip(" ") == "" else None
+    term.check(cursor == 0 and "".join(cells).strip(" ") == "", "not erased: %r" % shown)
+    return shown
 
 
 def upload(term, folder):
@@ -195,18 +190,18 @@ def progress(sandbox, rng):
         box.localsteam("subscribe", box.store, box.publish("Theirs", theirs, "--owner", "7"))
         term = Terminal(box)
         term.check(re.search(r"\((preparing|uploading \d+ of \d+ bytes|committing)\)",
-                             upload(term, box.game) or ""), "160 columns: the long forms")
+                             upload(term, box.game)), "160 columns: the long forms")
         # An upload line that wraps and ends at column 72 of 80: room for
         # "(42%)", not for "(uploading 500 of 500 bytes)".
         term.resize(80)
         shown = upload(term, os.path.join(box.game, "g" * (
-            232 - len("Uploading '%s//bots_pty.txt'... " % box.game)))) or "bytes"
+            232 - len("Uploading '%s//bots_pty.txt'... " % box.game))))
         term.check(re.search(r"\(\d+%\)", shown) and "bytes" not in shown,
                    "80 columns: the progress as a percentage")
         # "Downloading..." and "(downloading |)" would fill the line exactly.
         term.resize(29)
         term.answer(MENU, "3\n", "the menu")
-        spinner = progress_of(term, r"Downloading\.\.\.%sSUCCESS!") or "("
+        spinner = progress_of(term, r"Downloading\.\.\.%sSUCCESS!")
         term.check(re.search(r"[|/\\-]", spinner) and "(" not in spinner,
                    "29 columns: the short spinner")
         mine = json.loads(box.localsteam("list", box.store, "--owner", "1001"))
@@ -220,4 +215,4 @@ def progress(sandbox, rng):
 
 
 if __name__ == "__main__":
-    harness.main([session, ends, progress], "drav-pty-", TERM="xterm")
+    harness.main([session, progress], "drav-pty-", TERM="xterm")
