@@ -91,7 +91,7 @@ class Terminal:
             os.close(self.master)
         codes = re.findall(SGR, self.text)
         self.check(not codes if self.plain else codes and (
-            end == signal.SIGHUP or codes[-1] == "\x1b[0m"), "the colours at the end")
+            end == signal.SIGHUP or codes[-1] == "\x1b[0m"), "the colours at the end by %s" % end)
         return self.process.returncode
 
 
