@@ -104,49 +104,6 @@ def coloured(text, *colours):
     return pattern + re.escape(text[at:])
 
 
-def session(sandbox, rng):
-    """Colours, a pasted block, Ctrl-D, and the pause that holds the
-    console. Then the other ends: a hang-up while SIGHUP is ignored (as
-    under nohup), during a read or right after an answer; Ctrl-C and
-    SIGTERM at once, Ctrl-C deleting an unfinished item first."""
-    with sandbox() as box:
-        term = Terminal(box)
-        start = coloured(harness.BANNER + harness.menu(box.game), (CYAN, "https:"),
-                         (GREEN, "Steam"), (GREY, "\n\n"), (GREY, "\n\nUsing"),
-                         (GREEN, "\n\nCHOOSE"), (CYAN, "\n1) "), (GREY, "\n/>"))
-        term.check(term.wait_for(start + GREEN), "the banner, the path, the heading and "
-                   "the list in their colours, the prompt grey, the typing green")
-        # A block pasted at the menu: its first line answers, the rest is dropped.
-        term.answer("", "?\nx\n")
-        term.check(term.wait_for(RED + re.escape("\nI didn't understand your command.\n") +
-                                 ".*" + MENU) and term.wait_for("has completed", 1.5) is None,
-                   "a pasted block: its first line answered in red, the rest dropped")
-        # Ctrl-D: the menu once more, then the terminal again.
-        term.answer("", "\x04")
-        term.answer(MENU, "x\n", "Ctrl-D: the menu again")
-        time.sleep(0.3)
-        term.check(term.wait_for(GREEN + re.escape(harness.COMPLETED) + PAUSE) and
-                   term.process.poll() is None, "in green, the end; the pause holds on")
-        term.answer("", "k")
-        term.check(term.finish() == 0 and term.text.count("CHOOSE ACTION") == 3,
-                   "a key ends the pause, exit status 0; each menu once")
-        # NO_COLOR=1 (no colours) on a hang-up, empty (colours) otherwise.
-        hang_up_ignored = ["sh", "-c", "trap '' HUP; exec \"$0\"", box.programs.tool]
-        for end, typed, shown in ((signal.SIGHUP, "", ""), (signal.SIGHUP, "\n", ""),
-                                  (signal.SIGINT, "", ""), (signal.SIGTERM, "", ""),
-                                  (signal.SIGINT, "1\n", TYPES)):
-            box.env["NO_COLOR"] = "1" if end == signal.SIGHUP else ""
-            term = Terminal(box, argv=hang_up_ignored if end == signal.SIGHUP else None)
-            term.answer(MENU, typed, "the menu")
-            term.answer(shown, "", "the type menu")
-            status = term.finish(end)
-            term.check(status == (0 if end == signal.SIGHUP else -end) and
-                       ("was deleted again." in term.text) == bool(shown) and
-                       json.loads(box.localsteam("list", box.store)) == [],
-                       "%s after %r: the tool ends (status %s), an unfinished item deleted "
-                       "first" % (end.name, typed, status))
-
-
 def progress_of(term, pattern):
     """What the progress between the parts of `pattern` showed, without
     colours, checked to stay on its line and erase itself: its backspaces
@@ -180,15 +137,30 @@ def upload(term, folder):
     return progress_of(term, "%s\nUPLOAD SUCCESSFUL!\n")
 
 
-def progress(sandbox, rng):
-    """The longest progress form that fits before the terminal's edge, erased
-    before the result."""
+def session(sandbox, rng):
+    """One session on a terminal whose Steam answers slowly, then each other
+    way the tool ends: a hang-up while SIGHUP is ignored (as under nohup),
+    during a read or right after an answer; Ctrl-C and SIGTERM at once,
+    Ctrl-C deleting an unfinished item first."""
     with sandbox() as box:
         box.localsteam("set", box.store, "latency", str(int(LATENCY * 1000)))
         theirs = os.path.join(box.root, "theirs.txt")
         harness.write(theirs, b"serverSettings of a stranger\n")
         box.localsteam("subscribe", box.store, box.publish("Theirs", theirs, "--owner", "7"))
         term = Terminal(box)
+        start = coloured(harness.BANNER + harness.menu(box.game), (CYAN, "https:"),
+                         (GREEN, "Steam"), (GREY, "\n\n"), (GREY, "\n\nUsing"),
+                         (GREEN, "\n\nCHOOSE"), (CYAN, "\n1) "), (GREY, "\n/>"))
+        term.check(term.wait_for(start + GREEN), "the banner, the path, the heading and "
+                   "the list in their colours, the prompt grey, the typing green")
+        # A block pasted at the menu: its first line answers, the rest is dropped.
+        term.answer("", "?\nx\n")
+        term.check(term.wait_for(RED + re.escape("\nI didn't understand your command.\n") +
+                                 ".*" + MENU) and term.wait_for("has completed", 1.5) is None,
+                   "a pasted block: its first line answered in red, the rest dropped")
+        # Ctrl-D: the menu once more (the upload answers it), then the terminal again.
+        term.answer("", "\x04")
+        # Progress: the longest form that fits before the terminal's edge.
         term.check(re.search(r"\((preparing|uploading \d+ of \d+ bytes|committing)\)",
                              upload(term, box.game)), "160 columns: the long forms")
         # An upload line that wraps and ends at column 72 of 80: room for
@@ -204,15 +176,34 @@ def progress(sandbox, rng):
         spinner = progress_of(term, r"Downloading\.\.\.%sSUCCESS!")
         term.check(re.search(r"[|/\\-]", spinner) and "(" not in spinner,
                    "29 columns: the short spinner")
+        term.answer(MENU, "x\n", "the menu")
+        time.sleep(0.3)
+        term.check(term.wait_for(GREEN + re.escape(harness.COMPLETED) + PAUSE) and
+                   term.process.poll() is None, "in green, the end; the pause holds on")
+        term.answer("", "k")
         mine = json.loads(box.localsteam("list", box.store, "--owner", "1001"))
         content = [json.loads(box.localsteam("show", box.store, str(item["id"])))["content"]
                    for item in mine]
-        term.answer(MENU, "x\n", "the menu")
-        term.answer(PAUSE, "k", "the pause")
-        term.check(term.finish() == 0 and
-                   content == [[{"name": "bots_pty.txt", "size": 500}]] * 2,
-                   "exit status 0, both items hold the uploaded file")
+        term.check(term.finish() == 0 and term.text.count("CHOOSE ACTION") == 6 and
+                   content == [[{"name": "bots_pty.txt", "size": 500}]] * 2, "a key ends the "
+                   "pause, exit status 0; each menu once; both items hold the uploaded file")
+        items = box.localsteam("list", box.store)
+        # NO_COLOR=1 (no colours) on a hang-up, empty (colours) otherwise.
+        hang_up_ignored = ["sh", "-c", "trap '' HUP; exec \"$0\"", box.programs.tool]
+        for end, typed, shown in ((signal.SIGHUP, "", ""), (signal.SIGHUP, "\n", ""),
+                                  (signal.SIGINT, "", ""), (signal.SIGTERM, "", ""),
+                                  (signal.SIGINT, "1\n", TYPES)):
+            box.env["NO_COLOR"] = "1" if end == signal.SIGHUP else ""
+            term = Terminal(box, argv=hang_up_ignored if end == signal.SIGHUP else None)
+            term.answer(MENU, typed, "the menu")
+            term.answer(shown, "", "the type menu")
+            status = term.finish(end)
+            term.check(status == (0 if end == signal.SIGHUP else -end) and
+                       ("was deleted again." in term.text) == bool(shown) and
+                       box.localsteam("list", box.store) == items,
+                       "%s after %r: the tool ends (status %s), an unfinished item deleted "
+                       "first" % (end.name, typed, status))
 
 
 if __name__ == "__main__":
-    harness.main([session, progress], "drav-pty-", TERM="xterm")
+    harness.main([session], "drav-pty-", TERM="xterm")
