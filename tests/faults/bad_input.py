@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
 """Bad input at each question of a whole session: the input ends there, or
 the answer is garbage. The tool answers as in the whole session up to that
-question, then with the question's own refusal, and ends cleanly.
-"""
+question, then with the question's own refusal, and ends cleanly."""
 
 import os
 import re
@@ -35,8 +34,7 @@ REACTIONS = [
     NOT_UNDERSTOOD,                                     # menu: exit
 ]
 LETTERS = b"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ "
-BAD_UTF8 = [b"\xc3\x28", b"\xff\xfe", b"\xe2\x82", b"\xed\xa0\x80", b"\xf8\x88\x80\x80",
-            b"\xc0\xaf"]
+BAD_UTF8 = [b"\xc3(", b"\xff\xfe", b"\xe2\x82", b"\xed\xa0\x80", b"\xf8\x88\x80\x80", b"\xc0\xaf"]
 GARBAGE = {
     "random bytes": lambda a, rng: rng.randbytes(rng.randrange(1, 300)).replace(b"\n", b"\r"),
     "1 MiB of letters": lambda a, rng: bytes(rng.choices(LETTERS, k=1 << 20)),

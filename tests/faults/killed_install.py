@@ -1,9 +1,7 @@
 #!/usr/bin/env python3
-"""The tool killed (SIGKILL) at random points of an install of 200 items,
-20 times: every game file holds its whole old or whole new content; a copy's
-temporary file left by a kill matches no asset kind; the next run installs
-everything and removes those files.
-"""
+"""The tool killed (SIGKILL) 20 times at random points of an install of 200
+items: each game file wholly old or wholly new, a kill's temporary files of
+no asset kind; the next run installs everything and removes those files."""
 
 import os
 import sys
