@@ -140,8 +140,8 @@ def upload(term, folder):
 def session(sandbox, rng):
     """One session on a terminal whose Steam answers slowly, then each other
     way the tool ends: a hang-up while SIGHUP is ignored (as under nohup),
-    during a read or right after an answer; Ctrl-C and SIGTERM at once,
-    Ctrl-C deleting an unfinished item first."""
+    during a read or while an answer is carried out; Ctrl-C and SIGTERM at
+    once. An unfinished item is deleted first."""
     with sandbox() as box:
         box.localsteam("set", box.store, "latency", str(int(LATENCY * 1000)))
         theirs = os.path.join(box.root, "theirs.txt")
@@ -190,7 +190,7 @@ def session(sandbox, rng):
         items = box.localsteam("list", box.store)
         # NO_COLOR=1 (no colours) on a hang-up, empty (colours) otherwise.
         hang_up_ignored = ["sh", "-c", "trap '' HUP; exec \"$0\"", box.programs.tool]
-        for end, typed, shown in ((signal.SIGHUP, "", ""), (signal.SIGHUP, "\n", ""),
+        for end, typed, shown in ((signal.SIGHUP, "", ""), (signal.SIGHUP, "1\n", "Creating"),
                                   (signal.SIGINT, "", ""), (signal.SIGTERM, "", ""),
                                   (signal.SIGINT, "1\n", TYPES)):
             box.env["NO_COLOR"] = "1" if end == signal.SIGHUP else ""
@@ -199,7 +199,7 @@ def session(sandbox, rng):
             term.answer(shown, "", "the type menu")
             status = term.finish(end)
             term.check(status == (0 if end == signal.SIGHUP else -end) and
-                       ("was deleted again." in term.text) == bool(shown) and
+                       ("was deleted again." in term.text) == (shown == TYPES) and
                        box.localsteam("list", box.store) == items,
                        "%s after %r: the tool ends (status %s), an unfinished item deleted "
                        "first" % (end.name, typed, status))
