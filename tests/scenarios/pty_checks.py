@@ -74,9 +74,9 @@ class Terminal:
 
     def finish(self, end=None):
         """Sends the signal `end` (SIGHUP: the terminal hangs up) or none;
-        the exit status (-9: killed at the time limit). Checks the colours:
-        none under NO_COLOR=1, else the terminal's own at the end; unless
-        hung up, the terminal's modes (line mode, echo) as at the start."""
+        the exit status (-9: killed at the time limit). Checks the colours
+        (none under NO_COLOR=1, else the terminal's own at the end) and,
+        unless hung up, the modes (line mode, echo) as at the start."""
         if end == signal.SIGHUP:
             os.close(self.master)
         elif end:
@@ -90,8 +90,8 @@ class Terminal:
             self.check(termios.tcgetattr(self.master) == self.modes, "the modes at the end")
             os.close(self.master)
         codes = re.findall(SGR, self.text)
-        self.check(not codes if self.plain else codes and (
-            end == signal.SIGHUP or codes[-1] == "\x1b[0m"), "the colours at the end by %s" % end)
+        self.check(not codes if self.plain else codes[-1:] == ["\x1b[0m"],
+                   "the colours at the end by %s" % end)
         return self.process.returncode
 
 
