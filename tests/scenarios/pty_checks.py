@@ -142,9 +142,6 @@ def session(sandbox, rng):
     once. An unfinished item is deleted first."""
     with sandbox() as box:
         box.localsteam("set", box.store, "latency", str(int(LATENCY * 1000)))
-        theirs = os.path.join(box.root, "theirs.txt")
-        harness.write(theirs, b"serverSettings of a stranger\n")
-        box.localsteam("subscribe", box.store, box.publish("Theirs", theirs, "--owner", "7"))
         term = Terminal(box)
         start = coloured(harness.BANNER + harness.menu(box.game), (CYAN, "https:"),
                          (GREEN, "Steam"), (GREY, "\n\n"), (GREY, "\n\nUsing"),
@@ -168,7 +165,10 @@ def session(sandbox, rng):
             232 - len("Uploading '%s//bots_pty.txt'... " % box.game))))
         term.check(re.search(r"\(\d+%\)", shown) and "bytes" not in shown,
                    "80 columns: the progress as a percentage")
-        # "Downloading..." and "(downloading |)" would fill the line exactly.
+        # The two items installed: "Downloading..." and "(downloading |)"
+        # would fill the line exactly.
+        ids = [str(item["id"]) for item in json.loads(box.localsteam("list", box.store))]
+        box.localsteam("subscribe", box.store, *ids)
         term.resize(29)
         term.answer(MENU, "3\n", "the menu")
         spinner = progress_of(term, r"Downloading\.\.\.%sSUCCESS!")
@@ -179,9 +179,7 @@ def session(sandbox, rng):
         term.check(term.wait_for(GREEN + re.escape(harness.COMPLETED) + PAUSE) and
                    term.process.poll() is None, "in green, the end; the pause holds on")
         term.answer("", "k")
-        mine = json.loads(box.localsteam("list", box.store, "--owner", "1001"))
-        content = [json.loads(box.localsteam("show", box.store, str(item["id"])))["content"]
-                   for item in mine]
+        content = [json.loads(box.localsteam("show", box.store, id))["content"] for id in ids]
         term.check(term.finish() == 0 and term.text.count("CHOOSE ACTION") == 6 and
                    content == [[{"name": "bots_pty.txt", "size": 500}]] * 2, "a key ends the "
                    "pause, exit status 0; each menu once; both items hold the uploaded file")
