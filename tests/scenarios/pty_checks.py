@@ -31,8 +31,9 @@ LATENCY = 2.0
 
 
 class Terminal:
-    """The tool on the slave side of a pseudo-terminal of `columns`; what
-    it writes is collected from the master side, line feeds as \\n."""
+    """The tool (or `argv`) on the slave side of a pseudo-terminal of
+    `columns`; what it writes is collected from the master side, line feeds
+    as \\n."""
 
     def __init__(self, box, columns=160, argv=None):
         self.master, slave = os.openpty()
@@ -192,7 +193,7 @@ def session(sandbox, rng):
             box.env["NO_COLOR"] = "1" if end == signal.SIGHUP else ""
             term = Terminal(box, argv=hang_up_ignored if end == signal.SIGHUP else None)
             term.answer(MENU, typed, "the menu")
-            term.answer(shown, "", "the type menu")
+            term.answer(shown, "", "the text before the end")
             status = term.finish(end)
             term.check(status == (0 if end == signal.SIGHUP else -end) and
                        ("was deleted again." in term.text) == (shown == TYPES) and
