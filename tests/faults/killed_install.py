@@ -1,9 +1,7 @@
 #!/usr/bin/env python3
-"""The tool killed (SIGKILL) at random points of an install of 200 items,
-20 times: every game file holds its whole old or whole new content; a copy's
-temporary file left by a kill matches no asset kind; the next run installs
-everything and removes those files.
-"""
+"""The tool killed (SIGKILL) 20 times at random points of an install of 200
+items: each game file wholly old or wholly new, a kill's temporary files of
+no asset kind; the next run installs everything and removes those files."""
 
 import os
 import sys
@@ -14,11 +12,10 @@ import harness as hn  # noqa: E402
 
 ITEMS = 200
 KILLS = 20
-# One name pattern per kind, and the folder it installs into.
-KINDS = [("map_%03d.tmx", "Levels"), ("board_%03d.html", "WEB"), ("bots_%03d.txt", "ai"),
-         ("movements_%03d.txt", "ai"), ("serverSettings_%03d.txt", ""),
-         ("textMacros_%03d.txt", ""), ("translations_%03d.txt", ""),
-         ("match_%03d.rec", "RECORDINGS")]
+# One file of each kind, in the folder it installs into.
+KINDS = ["Levels/map_%03d.tmx", "WEB/board_%03d.html", "ai/bots_%03d.txt",
+         "ai/movements_%03d.txt", "serverSettings_%03d.txt", "textMacros_%03d.txt",
+         "translations_%03d.txt", "RECORDINGS/match_%03d.rec"]
 ASSET_SUFFIXES = (".tmx", ".php", ".htm", ".html", ".txt", ".rec")
 
 
@@ -32,37 +29,33 @@ def content(label, name, size):
 def check_files(setup, files, label):
     """Each game file old or new, anything else a copy's temporary file that
     no asset kind matches; the number of new files."""
-    found = {os.path.join(setup.game, name) for name in hn.tree(setup.game)}
-    strays = [os.path.basename(path) for path in found - set(files) if not path.endswith("/")]
+    found = hn.contents(setup.game)
+    strays = [os.path.basename(name) for name in found if name not in files]
     hn.check(all(".drav-tmp" in name and not name.endswith(ASSET_SUFFIXES) for name in strays),
              "%s: files that are no game file nor a copy's temporary file: %s" % (label, strays))
-    hn.check(found >= set(files), "%s: game files are gone" % label)
-    contents = {path: hn.read(path) for path in files}
-    torn = [path for path, data in contents.items() if data not in files[path]]
-    hn.check(not torn, "%s: neither the old nor the new content: %s" % (label, torn[:5]))
-    return sum(contents[path] == new for path, (_, new) in files.items())
+    torn = [name for name in files if found.get(name) not in files[name]]
+    hn.check(not torn, "%s: gone, or neither the old nor the new content: %s" % (label, torn[:5]))
+    return sum(found[name] == new for name, (_, new) in files.items())
 
 
-def place_old(files):
-    for path, (old, _) in files.items():
-        hn.write(path, old)
+def place_old(setup, files):
+    for name, (old, _) in files.items():
+        hn.write(os.path.join(setup.game, name), old)
 
 
 def killed_install(sandbox, rng):
     with sandbox() as setup:
         files, ids = {}, []
         for index in range(ITEMS):
-            pattern, folder = KINDS[index % len(KINDS)]
-            name = pattern % index
-            path = os.path.join(setup.game, folder, name)
-            files[path] = (content("old", name, rng.randrange(200, 400) * 1024 + index),
+            name = KINDS[index % len(KINDS)] % index
+            files[name] = (content("old", name, rng.randrange(200, 400) * 1024 + index),
                            content("new", name, rng.randrange(200, 400) * 1024 + 7 * index))
-            source = os.path.join(setup.root, "src", str(index), name)
-            hn.write(source, files[path][1])
+            source = os.path.join(setup.root, "src", str(index), os.path.basename(name))
+            hn.write(source, files[name][1])
             ids.append(setup.publish(name, source))
         setup.localsteam("subscribe", setup.store, *ids)
         setup.localsteam("install", setup.store, *ids)
-        place_old(files)
+        place_old(setup, files)
         # One whole install tells how long an install takes here.
         timing = setup.run(hn.answers("3", "x"), timeout=120)
         hn.check_clean_end(timing, "the timing run")
@@ -72,7 +65,7 @@ def killed_install(sandbox, rng):
             # Every other run starts from the old files again, so that late
             # kills still meet old files to replace.
             if kill % 2 == 0:
-                place_old(files)
+                place_old(setup, files)
             # Output to a file comes in blocks, so the moment is drawn from
             # the time the whole install took.
             process = setup.start(hn.answers("3", "x"))

@@ -15,9 +15,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 tool= tests= wine=
 while [ $# -gt 1 ]; do
   case $1 in
-    --tool) tool=$2 ;;
-    --tests) tests=$2 ;;
-    --wine) wine=$2 ;;
+    --tool | --tests | --wine) eval "${1#--}=\$2" ;;
     *) break ;;
   esac
   shift 2
@@ -43,10 +41,9 @@ folder() { dir=$scratch/$1; shift; mkdir "$dir" && cp "$@" "$dir/"; }
 # 1. The unit test that needs the real library, with it beside the tests.
 folder tests "$tests" "$library"
 WINEDEBUG=-all $run "$scratch/tests/$(basename "$tests")" \
-  --gtest_filter='SteamLibraryRealTest.*' >"$scratch/tests.out" 2>&1 || fail "unit test over the real library"
-grep -q 'SKIPPED' "$scratch/tests.out" || ! grep -q 'PASSED.* 1 test' "$scratch/tests.out" &&
-  fail "unit test over the real library did not run"
-[ $failures -eq 0 ] || cat "$scratch/tests.out" >&2
+  --gtest_filter='SteamLibraryRealTest.*' >"$scratch/tests.out" 2>&1 &&
+  grep -q 'PASSED.* 1 test' "$scratch/tests.out" && ! grep -q 'SKIPPED' "$scratch/tests.out" ||
+  { fail "unit test over the real library failed or did not run"; cat "$scratch/tests.out" >&2; }
 
 # 2. and 3. The tool started from its own folder as a player would, with
 # the library beside it and alone. Only standard output is ours to check:
@@ -62,5 +59,5 @@ for name in with-library without-library; do
   tr -d '\r' <"$scratch/$name.out" | diff "$scratch/expected" - >&2 || fail "$name: standard output differs"
 done
 
+# The status of the last command is the script's.
 [ $failures -eq 0 ] && echo "real Steam library: all checks passed"
-[ $failures -eq 0 ]
