@@ -35,15 +35,9 @@ void put(T value) {
 }
 /// The n-th output of a call gets n * 10000000001, so that outputs
 /// swapped, dropped or cut to 32 bits show; a text output gets "7".
-void put(uint64_t* output) {
-  *output = ++outputs * 10000000001ULL;
-}
-void put(uint32_t* output) {
-  *output = static_cast<uint32_t>(++outputs * 10000000001ULL);
-}
-void put(char* text) {
-  memcpy(text, "7", 2);
-}
+void put(uint64_t* output) { *output = ++outputs * 10000000001ULL; }
+void put(uint32_t* output) { *output = static_cast<uint32_t>(++outputs * 10000000001ULL); }
+void put(char* text) { memcpy(text, "7", 2); }
 
 /// Logs `function` with `args`, fills its outputs, and answers `result`.
 template <typename R, typename... A>
@@ -75,8 +69,7 @@ int start(const char* entry, const char* versions, char* errMsg) {
   for (; *versions; versions += strlen(versions) + 1)
     put(versions);
   started = initResult == 0;
-  return logged(initResult, " app", environment("SteamAppId"), environment("SteamGameId"),
-                errMsg);
+  return logged(initResult, " app", environment("SteamAppId"), environment("SteamGameId"), errMsg);
 }
 
 }  // namespace
@@ -94,9 +87,7 @@ FAKE_EXPORT const char* fakeSteamTake(int result) {
 // --- Start-up and callbacks
 
 #if FAKE_SDK >= 159
-FAKE_EXPORT int SteamAPI_InitFlat(char* errMsg) {
-  return start("InitFlat", "", errMsg);
-}
+FAKE_EXPORT int SteamAPI_InitFlat(char* errMsg) { return start("InitFlat", "", errMsg); }
 #endif
 #if FAKE_SDK >= 158
 FAKE_EXPORT int SteamInternal_SteamAPI_Init(const char* versions, char* errMsg) {
@@ -127,10 +118,8 @@ FAKE_EXPORT void SteamAPI_UnregisterCallback(unsigned char* callback) {
 
 // --- Accessors, which answer only while Steam runs, and methods
 
-#define FAKE_ACCESSOR(name, self)    \
-  FAKE_EXPORT void* name() {         \
-    return started ? self : nullptr; \
-  }
+#define FAKE_ACCESSOR(name, self) \
+  FAKE_EXPORT void* name() { return started ? self : nullptr; }
 FAKE_ACCESSOR(SteamAPI_SteamUser_v023, userSelf)
 FAKE_ACCESSOR(SteamAPI_SteamUGC_v017, ugcSelf)  // kept beside newer names: the newest must win
 #if FAKE_SDK >= 158
