@@ -75,10 +75,11 @@ void callEveryMethod(cSteamBackend* steam) {
 }
 
 /// Registers a callback and a call, pumps, starts Steam, makes every call
-/// while it runs, pumps, unregisters, shuts down twice and deletes `backend`.
-/// Says whether the library marked the callback as registered (the flag
-/// after the table pointer and the id after it) and whether Steam started.
-/// The interfaces must be there exactly while Steam runs.
+/// if the interfaces are there, pumps, unregisters, shuts down twice and
+/// deletes `backend`. Says whether the library marked the callback as
+/// registered (the flag after the table pointer and the id after it) and
+/// whether Steam started. The fake's log shows that the interfaces are
+/// there exactly while Steam runs; none may be left after the shutdown.
 std::string exercise(cSteamBackend* backend) {
   std::unique_ptr<cSteamBackend> steam(backend);
   cProbe probe;
