@@ -5,7 +5,6 @@
 // one line each, for the tests to take through fakeSteamTake, and fills
 // what a call writes back with values of its own.
 #include <stdint.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -34,21 +33,11 @@ template <typename T>
 void put(T value) {
   calls << ' ' << value;
 }
-/// A list of texts, whose first field points to its strings: the first.
-void put(const char*** list) {
-  put(**list);
-}
 /// The n-th output of a call gets n * 10000000001, so that outputs
 /// swapped, dropped or cut to 32 bits show; a text output gets "7".
-void put(uint64_t* output) {
-  *output = ++outputs * 10000000001ULL;
-}
-void put(uint32_t* output) {
-  *output = static_cast<uint32_t>(++outputs * 10000000001ULL);
-}
-void put(char* text) {
-  snprintf(text, 2, "7");
-}
+void put(uint64_t* output) { *output = ++outputs * 10000000001ULL; }
+void put(uint32_t* output) { *output = static_cast<uint32_t>(++outputs * 10000000001ULL); }
+void put(char* text) { memcpy(text, "7", 2); }
 
 /// Logs `function` with `args`, fills its outputs, and answers `result`.
 template <typename R, typename... A>
@@ -80,8 +69,7 @@ int start(const char* entry, const char* versions, char* errMsg) {
   for (; *versions; versions += strlen(versions) + 1)
     put(versions);
   started = initResult == 0;
-  return logged(initResult, " app", environment("SteamAppId"), environment("SteamGameId"),
-                errMsg);
+  return logged(initResult, " app", environment("SteamAppId"), environment("SteamGameId"), errMsg);
 }
 
 }  // namespace
@@ -99,9 +87,7 @@ FAKE_EXPORT const char* fakeSteamTake(int result) {
 // --- Start-up and callbacks
 
 #if FAKE_SDK >= 159
-FAKE_EXPORT int SteamAPI_InitFlat(char* errMsg) {
-  return start("InitFlat", "", errMsg);
-}
+FAKE_EXPORT int SteamAPI_InitFlat(char* errMsg) { return start("InitFlat", "", errMsg); }
 #endif
 #if FAKE_SDK >= 158
 FAKE_EXPORT int SteamInternal_SteamAPI_Init(const char* versions, char* errMsg) {
@@ -132,10 +118,8 @@ FAKE_EXPORT void SteamAPI_UnregisterCallback(unsigned char* callback) {
 
 // --- Accessors, which answer only while Steam runs, and methods
 
-#define FAKE_ACCESSOR(name, self)    \
-  FAKE_EXPORT void* name() {         \
-    return started ? self : nullptr; \
-  }
+#define FAKE_ACCESSOR(name, self) \
+  FAKE_EXPORT void* name() { return started ? self : nullptr; }
 FAKE_ACCESSOR(SteamAPI_SteamUser_v023, userSelf)
 FAKE_ACCESSOR(SteamAPI_SteamUGC_v017, ugcSelf)  // kept beside newer names: the newest must win
 #if FAKE_SDK >= 158
@@ -152,11 +136,15 @@ FAKE_ACCESSOR(SteamAPI_SteamUtils_v010, utilsSelf)
 
 /// A function of `interface` that logs its arguments and answers
 /// `result`; the log names it without the interface. `s` is the interface
-/// pointer, `h` a handle, `t` a text.
+/// pointer, `h` a handle, `i` an index, `t` a text.
 #define FAKE_METHOD(type, interface, name, result, params, ...)     \
   FAKE_EXPORT type SteamAPI_##interface##name params {              \
     return static_cast<type>(logged(result, #name, ##__VA_ARGS__)); \
   }
+/// A method of the UGC interface, which takes the interface pointer first.
+#define FAKE_UGC(type, name, result, params, ...) \
+  FAKE_METHOD(type, ISteamUGC_, name, result, (tText s, FAKE_UNPACK params), s, __VA_ARGS__)
+#define FAKE_UNPACK(...) __VA_ARGS__
 typedef const char* tText;
 
 FAKE_METHOD(void, , RunCallbacks, 0, ())
@@ -165,51 +153,44 @@ FAKE_METHOD(void, , UnregisterCallResult, 0, (void*, uint64_t call), call)
 FAKE_METHOD(uint64_t, ISteamUser_, GetSteamID, 0x0110000100abcdefULL, (tText s), s)
 FAKE_METHOD(bool, ISteamFriends_, SetRichPresence, true, (tText s, tText k, tText t), s, k, t)
 FAKE_METHOD(uint32_t, ISteamUtils_, GetAppID, 480, (tText s), s)
-FAKE_METHOD(uint64_t, ISteamUGC_, CreateItem, 10000000001, (tText s, uint32_t app, int32_t k), s,
-            app, k)
-FAKE_METHOD(uint64_t, ISteamUGC_, CreateQueryUserUGCRequest, 20000000002,
-            (tText s, uint32_t account, int32_t list, int32_t matching, int32_t sort,
-             uint32_t creator, uint32_t consumer, uint32_t page),
-            s, account, list, matching, sort, creator, consumer, page)
-FAKE_METHOD(bool, ISteamUGC_, SetReturnMetadata, true, (tText s, uint64_t h, bool on), s, h, on)
-FAKE_METHOD(uint64_t, ISteamUGC_, SendQueryUGCRequest, 30000000003, (tText s, uint64_t h), s, h)
-FAKE_METHOD(bool, ISteamUGC_, GetQueryUGCResult, true,  // the record's first field is the item
-            (tText s, uint64_t h, uint32_t index, uint64_t* details), s, h, index, details)
-FAKE_METHOD(bool, ISteamUGC_, ReleaseQueryUGCRequest, true, (tText s, uint64_t h), s, h)
-FAKE_METHOD(uint64_t, ISteamUGC_, StartItemUpdate, 50000000005,
-            (tText s, uint32_t app, uint64_t i), s, app, i)
-FAKE_METHOD(bool, ISteamUGC_, SetItemTitle, true, (tText s, uint64_t h, tText t), s, h, t)
-FAKE_METHOD(bool, ISteamUGC_, SetItemDescription, true, (tText s, uint64_t h, tText t), s, h, t)
-FAKE_METHOD(bool, ISteamUGC_, SetItemMetadata, true, (tText s, uint64_t h, tText t), s, h, t)
-FAKE_METHOD(bool, ISteamUGC_, SetItemVisibility, true, (tText s, uint64_t h, int32_t v), s, h, v)
-FAKE_METHOD(bool, ISteamUGC_, SetItemContent, true, (tText s, uint64_t h, tText t), s, h, t)
-FAKE_METHOD(bool, ISteamUGC_, SetItemPreview, true, (tText s, uint64_t h, tText t), s, h, t)
-FAKE_METHOD(uint64_t, ISteamUGC_, SubmitItemUpdate, 60000000006, (tText s, uint64_t h, tText t), s,
-            h, t)
-FAKE_METHOD(int32_t, ISteamUGC_, GetItemUpdateProgress, 3,
-            (tText s, uint64_t h, uint64_t* done, uint64_t* total), s, h, done, total)
-FAKE_METHOD(uint64_t, ISteamUGC_, DeleteItem, 80000000008, (tText s, uint64_t i), s, i)
+FAKE_UGC(uint64_t, CreateItem, 10000000001, (uint32_t app, int32_t kind), app, kind)
+FAKE_UGC(uint64_t, CreateQueryUserUGCRequest, 20000000002,
+         (uint32_t account, int32_t list, int32_t matching, int32_t sort, uint32_t creator,
+          uint32_t consumer, uint32_t page),
+         account, list, matching, sort, creator, consumer, page)
+FAKE_UGC(bool, SetReturnMetadata, true, (uint64_t h, bool on), h, on)
+FAKE_UGC(uint64_t, SendQueryUGCRequest, 30000000003, (uint64_t h), h)
+// The record's first field is the item.
+FAKE_UGC(bool, GetQueryUGCResult, true, (uint64_t h, uint32_t i, uint64_t* item), h, i, item)
+FAKE_UGC(bool, GetQueryUGCMetadata, true, (uint64_t h, uint32_t i, char* t, uint32_t size), h, i, t,
+         size)
+FAKE_UGC(bool, ReleaseQueryUGCRequest, true, (uint64_t h), h)
+FAKE_UGC(uint64_t, StartItemUpdate, 50000000005, (uint32_t app, uint64_t item), app, item)
+FAKE_UGC(bool, SetItemTitle, true, (uint64_t h, tText t), h, t)
+FAKE_UGC(bool, SetItemDescription, true, (uint64_t h, tText t), h, t)
+FAKE_UGC(bool, SetItemMetadata, true, (uint64_t h, tText t), h, t)
+FAKE_UGC(bool, SetItemVisibility, true, (uint64_t h, int32_t visibility), h, visibility)
+FAKE_UGC(bool, SetItemContent, true, (uint64_t h, tText t), h, t)
+FAKE_UGC(bool, SetItemPreview, true, (uint64_t h, tText t), h, t)
+FAKE_UGC(uint64_t, SubmitItemUpdate, 60000000006, (uint64_t h, tText t), h, t)
+FAKE_UGC(int32_t, GetItemUpdateProgress, 3, (uint64_t h, uint64_t* done, uint64_t* total), h,
+         done, total)
+FAKE_UGC(bool, GetItemInstallInfo, true,
+         (uint64_t item, uint64_t* size, char* folder, uint32_t max, uint32_t* stamp), item, size,
+         folder, max, stamp)
+FAKE_UGC(uint64_t, DeleteItem, 80000000008, (uint64_t item), item)
 #ifndef FAKE_LACKS_DOWNLOAD
-FAKE_METHOD(bool, ISteamUGC_, DownloadItem, true, (tText s, uint64_t i, bool high), s, i, high)
+FAKE_UGC(bool, DownloadItem, true, (uint64_t item, bool high), item, high)
 #endif
+// The tags' first field points to their strings: the first is logged.
 #if FAKE_SDK >= 158
-FAKE_METHOD(bool, ISteamUGC_, SetItemTags, true,
-            (tText s, uint64_t h, const char*** tags, bool admin), s, h, tags, admin)
+FAKE_UGC(bool, SetItemTags, true, (uint64_t h, const char*** tags, bool admin), h, **tags, admin)
 #else
-FAKE_METHOD(bool, ISteamUGC_, SetItemTags, true,
-            (tText s, uint64_t h, const char*** tags), s, h, tags)
+FAKE_UGC(bool, SetItemTags, true, (uint64_t h, const char*** tags), h, **tags)
 #endif
 #if FAKE_SDK >= 162
-FAKE_METHOD(uint32_t, ISteamUGC_, GetSubscribedItems, 1,
-            (tText s, uint64_t* ids, uint32_t max, bool disabled), s, ids, max, disabled)
+FAKE_UGC(uint32_t, GetSubscribedItems, 1, (uint64_t* ids, uint32_t max, bool disabled), ids, max,
+         disabled)
 #else
-FAKE_METHOD(uint32_t, ISteamUGC_, GetSubscribedItems, 1, (tText s, uint64_t* ids, uint32_t max), s,
-            ids, max)
+FAKE_UGC(uint32_t, GetSubscribedItems, 1, (uint64_t* ids, uint32_t max), ids, max)
 #endif
-
-FAKE_METHOD(bool, ISteamUGC_, GetQueryUGCMetadata, true,
-            (tText s, uint64_t h, uint32_t index, char* text, uint32_t size), s, h, index,
-            text, size)
-FAKE_METHOD(bool, ISteamUGC_, GetItemInstallInfo, true,
-            (tText s, uint64_t i, uint64_t* size, char* folder, uint32_t max, uint32_t* stamp),
-            s, i, size, folder, max, stamp)

@@ -53,7 +53,7 @@ void callEveryMethod(cSteamBackend* steam) {
 
   UGCUpdateHandle_t update = ugc->StartItemUpdate(480, 40000000004);
   EXPECT_TRUE(ugc->SetItemVisibility(update, k_ERemoteStoragePublishedFileVisibilityPublic));
-  EXPECT_TRUE(ugc->SetItemContent(update, "C:\\DRAV\\_DRAV_WORKSHOP_TEMP_"));
+  EXPECT_TRUE(ugc->SetItemContent(update, "C:\\DRAV\\temp"));
   EXPECT_TRUE(ugc->SetItemMetadata(update, "1"));
   EXPECT_TRUE(ugc->SetItemDescription(update, "A long way down"));
   EXPECT_TRUE(ugc->SetItemTitle(update, "My map"));
@@ -75,21 +75,21 @@ void callEveryMethod(cSteamBackend* steam) {
 }
 
 /// Registers a callback and a call, pumps, starts Steam, makes every call
-/// while it runs, pumps, unregisters and shuts down twice. Says whether
-/// the library marked the callback as registered (the flag after the table
-/// pointer and the id after it) and whether Steam started. The interfaces
-/// must be there exactly while Steam runs.
-std::string exercise(cSteamBackend* steam) {
+/// if the interfaces are there, pumps, unregisters, shuts down twice and
+/// deletes `backend`. Says whether the library marked the callback as
+/// registered (the flag after the table pointer and the id after it) and
+/// whether Steam started. The fake's log shows that the interfaces are
+/// there exactly while Steam runs; none may be left after the shutdown.
+std::string exercise(cSteamBackend* backend) {
+  std::unique_ptr<cSteamBackend> steam(backend);
   cProbe probe;
   steam->registerCallback(&probe, 3406);
   steam->registerCallResult(&probe, 9);
   const bool registered = probe.registered() && probe.m_iCallback == 3406;
   steam->runCallbacks();
   const bool started = steam->init();
-  const bool interfaces = steam->user() && steam->friends() && steam->utils() && steam->ugc();
-  EXPECT_EQ(started, interfaces);
-  if (interfaces)
-    callEveryMethod(steam);
+  if (steam->user() && steam->friends() && steam->utils() && steam->ugc())
+    callEveryMethod(steam.get());
   steam->runCallbacks();
   steam->unregisterCallResult(&probe, 9);
   steam->unregisterCallback(&probe);
@@ -101,40 +101,26 @@ std::string exercise(cSteamBackend* steam) {
          (started ? ", started" : ", not started");
 }
 
-/// The stand-in `fileName` built beside the test executable, opened by the
-/// test too so that its call log can be read; it starts with an empty log,
-/// and its next init answers `initResult` (0 = success).
-class cFakeLibrary {
- public:
-  explicit cFakeLibrary(const char* fileName, int initResult = 0)
-      : path(joinPath(getToolFolder(), fileName)), library(openLibraryFile(path)) {
-    take(initResult);
-  }
-  ~cFakeLibrary() { closeLibrary(library); }
-
-  /// The calls since the last take; the library's next init answers
-  /// `initResult` (0 = success).
-  std::string take(int initResult = 0) {
-    typedef const char* (*tTake)(int);
-    return reinterpret_cast<tTake>(findLibrarySymbol(library, "fakeSteamTake"))(initResult);
-  }
-
-  const std::string path;
-  void* const library;
-};
+/// The calls that the stand-in library at `path` logged since the last
+/// take; its next init answers `initResult` (0 = success). It stays loaded,
+/// as the back end leaves it.
+std::string takeLog(const std::string& path, int initResult = 0) {
+  typedef const char* (*tTake)(int);
+  void* library = openLibraryFile(path);
+  return reinterpret_cast<tTake>(findLibrarySymbol(library, "fakeSteamTake"))(initResult);
+}
 
 TEST(SteamLibraryTest, MissingBrokenOrLackingLibraryFailsInitAndIsNeverCalled) {
   ScopedTempDir folder;
   writeFile(folder.file("broken"), "not a library");
-  cFakeLibrary lacking(FAKE_STEAM_LACKING);
-  for (const std::string& path : {folder.file("absent"), folder.file("broken"), lacking.path}) {
-    std::unique_ptr<cSteamBackend> steam(newSteamLibraryAt(path));
-    EXPECT_EQ("not registered, not started", exercise(steam.get())) << path;
+  const std::string lacking = joinPath(getToolFolder(), FAKE_STEAM_LACKING);
+  for (const std::string& path : {folder.file("absent"), folder.file("broken"), lacking}) {
+    EXPECT_EQ("not registered, not started", exercise(newSteamLibraryAt(path))) << path;
     std::string missing;
     EXPECT_FALSE(steamLibraryResolvesAll(path, &missing));
-    EXPECT_EQ(path == lacking.path ? "SteamAPI_ISteamUGC_DownloadItem" : path, missing);
+    EXPECT_EQ(path == lacking ? "SteamAPI_ISteamUGC_DownloadItem" : path, missing);
   }
-  EXPECT_EQ("", lacking.take());
+  EXPECT_EQ("", takeLog(lacking));
 }
 
 // The tool's own copy comes first, then (on Linux) the system's, never one
@@ -145,15 +131,13 @@ TEST(SteamLibrarySearchTest, ToolFolderThenTheSystemNeverTheCurrentFolder) {
   if (fileStatus(beside).kind != kMissing)
     GTEST_SKIP() << "a library already lies at " << beside;
 #ifdef FAKE_STEAM_SYSTEM
-  cFakeLibrary system(FAKE_STEAM_SYSTEM);
-  void* const fromSystem = system.library;
+  void* const fromSystem = openLibraryFile(joinPath(getToolFolder(), FAKE_STEAM_SYSTEM));
 #else
   void* const fromSystem = nullptr;
 #endif
   const std::string own = readFile(joinPath(getToolFolder(), FAKE_STEAM_165));
   ScopedTempDir folder;
   writeFile(folder.file(steamLibraryFileName()), own);
-  void* planted = openLibraryFile(folder.file(steamLibraryFileName()));
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(folder.path());
   void* withoutOwn = openSteamLibrary();
@@ -164,7 +148,7 @@ TEST(SteamLibrarySearchTest, ToolFolderThenTheSystemNeverTheCurrentFolder) {
   EXPECT_EQ(fromSystem, withoutOwn);
   EXPECT_EQ(expected, withOwn);
   // Closed first: Windows keeps the file of a loaded library.
-  for (void* library : {withoutOwn, withOwn, expected, planted})
+  for (void* library : {fromSystem, withoutOwn, withOwn, expected})
     if (library)
       closeLibrary(library);
   removeFile(beside);
@@ -191,8 +175,7 @@ TEST(SteamLibraryFakeTest, EachVersionStartsAndGetsEveryCallByItsOwnSignatures) 
       "SetReturnMetadata ugc 20000000002 1\nSendQueryUGCRequest ugc 20000000002\n"
       "GetQueryUGCResult ugc 20000000002 0\nGetQueryUGCMetadata ugc 20000000002 0 2\n"
       "ReleaseQueryUGCRequest ugc 20000000002\nStartItemUpdate ugc 480 40000000004\n"
-      "SetItemVisibility ugc 50000000005 0\n"
-      "SetItemContent ugc 50000000005 C:\\DRAV\\_DRAV_WORKSHOP_TEMP_\n"
+      "SetItemVisibility ugc 50000000005 0\nSetItemContent ugc 50000000005 C:\\DRAV\\temp\n"
       "SetItemMetadata ugc 50000000005 1\nSetItemDescription ugc 50000000005 A long way down\n"
       "SetItemTitle ugc 50000000005 My map\nSetItemPreview ugc 50000000005 preview.png\n"
       "SubmitItemUpdate ugc 50000000005 first\nGetItemUpdateProgress ugc 50000000005\n"
@@ -218,15 +201,14 @@ TEST(SteamLibraryFakeTest, EachVersionStartsAndGetsEveryCallByItsOwnSignatures) 
        "InitFlat app 480 480\nUnregisterCallResult 9\nUnregisterCallback\n"},
   };
   for (const auto& c : cases) {
-    cFakeLibrary fake(c.fileName, c.initResult);
+    const std::string path = joinPath(getToolFolder(), c.fileName);
+    takeLog(path, c.initResult);
     setVariable("SteamAppId", c.appId);
     setVariable("SteamGameId", nullptr);
-    std::unique_ptr<cSteamBackend> steam(newSteamLibraryAt(fake.path));
     EXPECT_EQ(c.initResult ? "registered, not started" : "registered, started",
-              exercise(steam.get()));
-    EXPECT_EQ("RegisterCallback 3406\nRegisterCallResult 9\n" + c.log, fake.take()) << c.fileName;
+              exercise(newSteamLibraryAt(path)));
+    EXPECT_EQ("RegisterCallback 3406\nRegisterCallResult 9\n" + c.log, takeLog(path)) << path;
   }
-  setVariable("SteamAppId", nullptr);
 }
 
 // Over the real library, when a copy lies beside the test executable
@@ -237,8 +219,7 @@ TEST(SteamLibraryRealTest, ResolvesAllAndFailsInitWithoutAClient) {
     GTEST_SKIP() << "no " << path;
   std::string missing;
   EXPECT_TRUE(steamLibraryResolvesAll(path, &missing)) << missing;
-  std::unique_ptr<cSteamBackend> steam(newSteamLibrary());
-  EXPECT_EQ("registered, not started", exercise(steam.get()));
+  EXPECT_EQ("registered, not started", exercise(newSteamLibrary()));
 }
 
 }  // namespace
