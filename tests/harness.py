@@ -1,5 +1,4 @@
-"""The one harness of the scripts that run the real programs: the texts every
-run shows, a sandbox, a scripted run and the case runner. Standard library only."""
+"""The texts, sandbox, scripted run and case runner of every script that runs the programs."""
 
 import argparse
 import collections
@@ -27,8 +26,6 @@ TYPE_MENU = ("\nWhat kind of asset is it?\n1) A custom map (.tmx)\n2) Server set
              "\n5) An DRAV match recording (.rec)\n6) A bots configuration (bots.txt)"
              "\n7) A custom translation (.txt)\n8) A bots movement file (movements.txt)" + PROMPT)
 STAGING = "_DRAV_WORKSHOP_TEMP_"
-# The lock file that the tool keeps in every workshop path it uses.
-WORKSHOP_LOCK = ".drav-workshop.lock"
 # The scenarios' data files, shared with the other scripts.
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "scenarios", "data")
 PREVIEW = os.path.join(DATA, "preview_a.png")
@@ -43,12 +40,11 @@ def menu(path):
             "\n4) OPEN workshop path.\n5) CHANGE workshop path.\n" % path + MENU_END + PROMPT)
 
 
-class HarnessError(Exception):
-    """A set-up step that failed: the test can't say anything."""
-
-
 class Failure(Exception):
-    """An expectation that the run did not meet."""
+    """An expectation that the run did not meet, or a set-up step that failed."""
+
+
+HarnessError = Failure
 
 
 class Programs:
@@ -76,10 +72,10 @@ class Run(collections.namedtuple("Run", "code out err elapsed")):
 class Sandbox(contextlib.AbstractContextManager):
     """A folder `root` with `cwd` (the tool's current folder; its path file names `game`
     if `path_file`), an empty `game`, a `store` made by `init store_args` (None: no
-    store), no desktop, and openers that note their argument in `opened.log`."""
+    store), no desktop, openers that note their argument in `opened.log`, and `env`."""
 
-    def __init__(self, programs, root=None, store_args=(), path_file=False, keep=False,
-                 prefix="drav-"):
+    def __init__(self, programs, root=None, store_args=(), path_file=True, keep=False,
+                 prefix="drav-", env={}):
         self.programs, self.keep, self.temporary = programs, keep, root is None
         self.root = os.path.realpath(root or tempfile.mkdtemp(prefix=prefix))
         self.cwd, self.game, self.store, openers = (
@@ -93,7 +89,7 @@ class Sandbox(contextlib.AbstractContextManager):
             os.chmod(os.path.join(openers, name), 0o755)
         self.env = {name: value for name, value in os.environ.items()
                     if name not in ("DISPLAY", "WAYLAND_DISPLAY")}
-        self.env.update(PATH=openers + os.pathsep + os.environ.get("PATH", ""),
+        self.env.update(env, PATH=openers + os.pathsep + os.environ.get("PATH", ""),
                         DRAV_LOCAL_STEAM=self.seen(self.store),
                         WINEDEBUG=os.environ.get("WINEDEBUG", "-all"))
         if store_args is not None:
@@ -102,10 +98,9 @@ class Sandbox(contextlib.AbstractContextManager):
             self.set_workshop_path(self.game)
 
     def __exit__(self, *exc):
-        if self.temporary and self.keep:
-            print("kept: %s" % self.root)
-        elif self.temporary:
-            shutil.rmtree(self.root, ignore_errors=True)
+        if self.temporary:
+            print("kept: %s" % self.root) if self.keep else shutil.rmtree(self.root,
+                                                                          ignore_errors=True)
 
     def seen(self, host_path):
         """A host path as the programs see it: Wine maps Z: to the root."""
@@ -171,11 +166,11 @@ def kill_group(process):
 
 
 def tree(folder, recursive=True):
-    """The entries below `folder` but the lock file, sorted, folders with '/'."""
+    """The entries below `folder` but the tool's lock file, sorted, folders with '/'."""
     return sorted(os.path.relpath(os.path.join(base, name), folder).replace(os.sep, "/")
                   + "/" * (name in folders)
                   for base, folders, files in list(os.walk(folder))[:None if recursive else 1]
-                  for name in folders + files if name != WORKSHOP_LOCK)
+                  for name in folders + files if name != ".drav-workshop.lock")
 
 
 def read(path):
@@ -227,7 +222,7 @@ def check_text(text, wanted, what):
 
 def main(cases, prefix="drav-", **env):
     """Runs each case(sandbox, rng), `-j` at once; `sandbox(**options)` makes a Sandbox
-    with a path file and `env`. A case's own generator repeats its draws when run alone."""
+    with `env`. A case's own generator repeats its draws when run alone."""
     parser = argparse.ArgumentParser(description=sys.modules["__main__"].__doc__)
     parser.add_argument("--tool", required=True, help="the drav-workshop executable")
     parser.add_argument("--localsteam", required=True, help="the drav-localsteam one")
@@ -239,10 +234,8 @@ def main(cases, prefix="drav-", **env):
     args = parser.parse_args()
     programs = Programs(args.tool, args.localsteam, args.wrapper)
 
-    def sandbox(path_file=True, **options):
-        box = Sandbox(programs, path_file=path_file, keep=args.keep, prefix=prefix, **options)
-        box.env.update(env)
-        return box
+    def sandbox(**options):
+        return Sandbox(programs, keep=args.keep, prefix=prefix, env=env, **options)
 
     def one(case):
         started = time.monotonic()
@@ -251,7 +244,7 @@ def main(cases, prefix="drav-", **env):
             return "ok", " (%.1fs)" % (time.monotonic() - started)
         except SkipTest:
             return "SKIPPED", ""
-        except (Failure, HarnessError, OSError) as failure:
+        except (Failure, OSError) as failure:
             return "FAILED", " (draw %d)\n    %s\n" % (
                 args.draw, str(failure).replace("\n", "\n    "))
 

@@ -164,7 +164,7 @@ class Scenario:
     def localsteam(self, words):
         return self.box.localsteam(*[self.expand(word) for word in words])
 
-    def setup_step(self, step, verb, words):
+    def setup_step(self, step, verb, *words):
         host = [self.expand(word, "host") for word in words]
         if verb == "localsteam":
             self.localsteam(words)
@@ -195,11 +195,11 @@ class Scenario:
         else:
             check(verb in RUN_STEPS, "unknown setup step %r" % verb)
 
-    def check(self, step, words):
+    def check(self, step, *words):
         if words[0] == "eventually":  # retried for up to 5 s
             for _ in range(100):
                 try:
-                    return self.check(step, words[1:])
+                    return self.check(step, *words[1:])
                 except Failure:
                     time.sleep(0.05)
             words = words[1:]
@@ -236,6 +236,14 @@ def size_limit(limit):
     resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
 
 
+def each_step(steps, action, where):
+    for step in steps:
+        try:
+            action(step, *step.words)
+        except (Failure, OSError, ValueError) as error:
+            raise Failure("%s %d: %s" % (where, step.line_no, error))
+
+
 def run(path, sandbox, rng):
     """The harness's case of the scenario at `path`: Failure with what differed."""
     setup, dialogues, after = parse_scenario(path)
@@ -245,11 +253,7 @@ def run(path, sandbox, rng):
         if given["only"] not in ([], ["windows" if box.programs.windows else "posix"]):
             raise harness.SkipTest()
         scenario = Scenario(box)
-        for step in setup:
-            try:
-                scenario.setup_step(step, step.words[0], step.words[1:])
-            except (Failure, harness.HarnessError, OSError) as error:
-                raise Failure("line %d: %s" % (step.line_no, error))
+        each_step(setup, scenario.setup_step, "line")
         limit = given["limit"]
         result = box.run(scenario.expand(dialogues[0][1]).encode("utf-8", "surrogateescape"),
                          preexec_fn=(lambda: size_limit(int(limit[0]))) if limit else None,
@@ -263,15 +267,10 @@ def run(path, sandbox, rng):
             report += harness.differences(
                 "standard error", [scenario.content(step).decode("utf-8", "replace")],
                 result.err.decode("utf-8", "replace").replace("\r\n", "\n"))
-        for step in after if not report else []:
-            try:
-                scenario.check(step, step.words)
-            except (Failure, harness.HarnessError, OSError, ValueError) as error:
-                report.append("after-check at line %d: %s" % (step.line_no, error))
-                break
         if report and result.err.strip():
             report.append("standard error (last lines):\n" + result.err_tail())
         check(not report, "\n".join(report))
+        each_step(after, scenario.check, "after-check at line")
 
 
 def case(path):
