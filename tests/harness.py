@@ -112,9 +112,8 @@ class Sandbox(contextlib.AbstractContextManager):
     def localsteam(self, *words):
         """Runs the control tool; its output, stripped."""
         run = self.run(b"", 60, program=self.programs.localsteam, args=words)
-        if run.code != 0:
-            raise HarnessError("drav-localsteam %s exited %s: %s" % (
-                " ".join(words), run.code, run.err.decode("utf-8", "replace").strip()))
+        check(run.code == 0, "drav-localsteam %s exited %s: %s" % (
+            " ".join(words), run.code, run.err.decode("utf-8", "replace").strip()))
         return run.text().strip()
 
     def publish(self, title, path, *extra):
