@@ -87,11 +87,10 @@ class Sandbox(contextlib.AbstractContextManager):
         for name in ("xdg-open", "open"):
             write(os.path.join(openers, name), script.encode())
             os.chmod(os.path.join(openers, name), 0o755)
-        self.env = {name: value for name, value in os.environ.items()
+        self.env = {name: value for name, value in {"WINEDEBUG": "-all", **os.environ}.items()
                     if name not in ("DISPLAY", "WAYLAND_DISPLAY")}
-        self.env.update(env, PATH=openers + os.pathsep + os.environ.get("PATH", ""),
-                        DRAV_LOCAL_STEAM=self.seen(self.store),
-                        WINEDEBUG=os.environ.get("WINEDEBUG", "-all"))
+        self.env.update(env, PATH=openers + os.pathsep + self.env.get("PATH", ""),
+                        DRAV_LOCAL_STEAM=self.seen(self.store))
         if store_args is not None:
             self.localsteam("init", self.seen(self.store), *store_args)
         if path_file:

@@ -25,21 +25,19 @@ RUN_STEPS = ("only", "store", "args", "status", "stderr", "nopath", "limit")
 ESCAPES = {"n": "\n", "t": "\t", "r": "\r", "0": "\0", "\\": "\\", "s": " "}
 # The marks of the dialogue; one that ends at a prompt reads an answer, and so
 # does @unread (typed at the end, never read).
-MARKS = {
-    "@banner": harness.BANNER + "\n",
-    "@done": harness.COMPLETED[1:],
-    "@menu": harness.menu("{path}")[1:],
-    "@types": harness.TYPE_MENU[1:],
-    "/>": "/>",
-    "@folder": "The workshop path is the directory where your \nworkshop items are (typically "
-               "your DRAV install dir).\n\nYOU WILL CHOOSE ONE NOW.\n\n\n"
-               "Choose folder containing workshop assets:" + harness.PROMPT,
-    "@maprule": "NOTE:\nDRAV maps must be .tmx files.\n\nYOU WILL CHOOSE THE FILE NOW.  \n",
-    "@mappick": "Choose workshop asset: (*.tmx)\nFolder: {game}\nWanted: the Map file to "
-                "upload\n  (no matching file in this folder)\nType a number, a path in this "
-                "folder or a full path; an empty line cancels." + harness.PROMPT,
-    "@unread": "",
-}
+MARKS = {"@banner": harness.BANNER + "\n",
+         "@done": harness.COMPLETED[1:],
+         "@menu": harness.menu("{path}")[1:],
+         "@types": harness.TYPE_MENU[1:],
+         "/>": "/>",
+         "@folder": "The workshop path is the directory where your \nworkshop items are (typically "
+                    "your DRAV install dir).\n\nYOU WILL CHOOSE ONE NOW.\n\n\n"
+                    "Choose folder containing workshop assets:" + harness.PROMPT,
+         "@maprule": "NOTE:\nDRAV maps must be .tmx files.\n\nYOU WILL CHOOSE THE FILE NOW.  \n",
+         "@mappick": "Choose workshop asset: (*.tmx)\nFolder: {game}\nWanted: the Map file to "
+                     "upload\n  (no matching file in this folder)\nType a number, a path in this "
+                     "folder or a full path; an empty line cancels." + harness.PROMPT,
+         "@unread": ""}
 # Marks that stand for several lines of the dialogue.
 SHORTHANDS = {"@exit": "@menu x\n@done",
               "@update": "@menu 2\nTalking to Steam Workshop...\n\n\nChoose which item to update:",
