@@ -109,7 +109,6 @@ class Sandbox(contextlib.AbstractContextManager):
         write(os.path.join(self.cwd, "workshopPath.txt"), os.fsencode(self.seen(path)))
 
     def localsteam(self, *words):
-        """Runs the control tool; its output, stripped."""
         run = self.run(b"", 60, program=self.programs.localsteam, args=words)
         check(run.code == 0, "drav-localsteam %s exited %s: %s" % (
             " ".join(words), run.code, run.err.decode("utf-8", "replace").strip()))

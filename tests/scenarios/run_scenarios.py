@@ -1,6 +1,5 @@
 #!/usr/bin/env python3
-"""Runs the scenarios (*.scn) below this folder, each in a fresh sandbox: the answers
-typed, the tool's whole output compared with the dialogue. README.md gives the format."""
+"""Runs the scenarios (*.scn) below this folder, each in a fresh sandbox (see README.md)."""
 
 import collections
 import functools
@@ -215,10 +214,9 @@ class Scenario:
             return
         if verb == "missing":
             actual, wanted = os.path.lexists(path), False
-        elif verb == "file":
-            actual, wanted = read(path) if os.path.isfile(path) else None, self.content(step)
-        elif verb == "same":
-            actual, wanted = read(path), read(self.expand(words[2], "host"))
+        elif verb in ("file", "same"):
+            actual = read(path) if os.path.isfile(path) else None
+            wanted = self.content(step) if verb == "file" else read(self.expand(words[2], "host"))
         elif verb in ("dir", "tree"):
             actual = harness.tree(path, verb == "tree") if os.path.isdir(path) else None
             wanted = sorted(self.expand(word) for word in split(step.rest))
@@ -243,7 +241,6 @@ def each_step(steps, action, where):
 
 
 def run(path, sandbox, rng):
-    """The harness's case of the scenario at `path`: Failure with what differed."""
     setup, dialogues, after = parse_scenario(path)
     given = collections.defaultdict(list, ((step.words[0], step.words[1:]) for step in setup))
     with sandbox(store_args=None if given["store"] == ["none"] else given["store"],
