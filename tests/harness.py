@@ -98,8 +98,7 @@ class Sandbox(contextlib.AbstractContextManager):
 
     def __exit__(self, *exc):
         if self.temporary:
-            print("kept: %s" % self.root) if self.keep else shutil.rmtree(self.root,
-                                                                          ignore_errors=True)
+            print("kept:", self.root) if self.keep else shutil.rmtree(self.root, ignore_errors=True)
 
     def seen(self, host_path):
         """A host path as the programs see it: Wine maps Z: to the root."""
@@ -218,8 +217,7 @@ def check_text(text, wanted, what):
 
 
 def main(cases, prefix="drav-", **env):
-    """Runs each case(sandbox, rng), `-j` at once; `sandbox(**options)` makes a Sandbox
-    with `env`. A case's own generator repeats its draws when run alone."""
+    """Runs each case(sandbox, rng), `-j` at once; a case's generator repeats its draws alone."""
     parser = argparse.ArgumentParser(description=sys.modules["__main__"].__doc__)
     parser.add_argument("--tool", required=True, help="the drav-workshop executable")
     parser.add_argument("--localsteam", required=True, help="the drav-localsteam one")
@@ -241,9 +239,9 @@ def main(cases, prefix="drav-", **env):
             return "ok", " (%.1fs)" % (time.monotonic() - started)
         except SkipTest:
             return "SKIPPED", ""
-        except (Failure, OSError) as failure:
+        except (Failure, OSError) as error:
             return "FAILED", " (draw %d)\n    %s\n" % (
-                args.draw, str(failure).replace("\n", "\n    "))
+                args.draw, str(error).replace("\n", "\n    "))
 
     cases = [case for case in cases if args.filter in case.__name__]
     counts = collections.Counter()
