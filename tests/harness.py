@@ -119,7 +119,7 @@ class Sandbox(contextlib.AbstractContextManager):
 
     def start(self, stdin, preexec_fn=None, program=None, args=()):
         """Starts `program` (the tool) on `stdin`; files, as Wine's server may hold pipes open."""
-        in_file, out_file, err_file = (tempfile.TemporaryFile() for _ in range(3))
+        in_file, out_file, err_file = (tempfile.NamedTemporaryFile() for _ in range(3))
         with in_file:
             in_file.write(stdin)
             in_file.seek(0)
@@ -139,9 +139,7 @@ class Sandbox(contextlib.AbstractContextManager):
             kill_group(process)
             code = None
         with out_file, err_file:
-            out_file.seek(0)
-            err_file.seek(0)
-            out, err = out_file.read(), err_file.read()
+            out, err = read(out_file.name), read(err_file.name)
         return Run(code, out.replace(b"\r\n", b"\n") if self.programs.windows else out, err,
                    time.monotonic() - started)
 
