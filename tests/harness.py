@@ -1,5 +1,4 @@
-"""The one harness of the scripts that run the real programs: the texts every
-run shows, a sandbox, a scripted run and the case runner. Standard library only."""
+"""The texts, sandbox, scripted run and case runner of every script that runs the programs."""
 
 import argparse
 import collections
@@ -27,8 +26,6 @@ TYPE_MENU = ("\nWhat kind of asset is it?\n1) A custom map (.tmx)\n2) Server set
              "\n5) An DRAV match recording (.rec)\n6) A bots configuration (bots.txt)"
              "\n7) A custom translation (.txt)\n8) A bots movement file (movements.txt)" + PROMPT)
 STAGING = "_DRAV_WORKSHOP_TEMP_"
-# The lock file that the tool keeps in every workshop path it uses.
-WORKSHOP_LOCK = ".drav-workshop.lock"
 # The scenarios' data files, shared with the other scripts.
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "scenarios", "data")
 PREVIEW = os.path.join(DATA, "preview_a.png")
@@ -43,12 +40,11 @@ def menu(path):
             "\n4) OPEN workshop path.\n5) CHANGE workshop path.\n" % path + MENU_END + PROMPT)
 
 
-class HarnessError(Exception):
-    """A set-up step that failed: the test can't say anything."""
-
-
 class Failure(Exception):
-    """An expectation that the run did not meet."""
+    """An expectation that the run did not meet, or a set-up step that failed."""
+
+
+HarnessError = Failure
 
 
 class Programs:
@@ -76,10 +72,10 @@ class Run(collections.namedtuple("Run", "code out err elapsed")):
 class Sandbox(contextlib.AbstractContextManager):
     """A folder `root` with `cwd` (the tool's current folder; its path file names `game`
     if `path_file`), an empty `game`, a `store` made by `init store_args` (None: no
-    store), no desktop, and openers that note their argument in `opened.log`."""
+    store), no desktop, openers that note their argument in `opened.log`, and `env`."""
 
-    def __init__(self, programs, root=None, store_args=(), path_file=False, keep=False,
-                 prefix="drav-"):
+    def __init__(self, programs, root=None, store_args=(), path_file=True, keep=False,
+                 prefix="drav-", env={}):
         self.programs, self.keep, self.temporary = programs, keep, root is None
         self.root = os.path.realpath(root or tempfile.mkdtemp(prefix=prefix))
         self.cwd, self.game, self.store, openers = (
@@ -91,21 +87,18 @@ class Sandbox(contextlib.AbstractContextManager):
         for name in ("xdg-open", "open"):
             write(os.path.join(openers, name), script.encode())
             os.chmod(os.path.join(openers, name), 0o755)
-        self.env = {name: value for name, value in os.environ.items()
+        self.env = {name: value for name, value in {"WINEDEBUG": "-all", **os.environ}.items()
                     if name not in ("DISPLAY", "WAYLAND_DISPLAY")}
-        self.env.update(PATH=openers + os.pathsep + os.environ.get("PATH", ""),
-                        DRAV_LOCAL_STEAM=self.seen(self.store),
-                        WINEDEBUG=os.environ.get("WINEDEBUG", "-all"))
+        self.env.update(env, PATH=openers + os.pathsep + self.env.get("PATH", ""),
+                        DRAV_LOCAL_STEAM=self.seen(self.store))
         if store_args is not None:
             self.localsteam("init", self.seen(self.store), *store_args)
         if path_file:
             self.set_workshop_path(self.game)
 
     def __exit__(self, *exc):
-        if self.temporary and self.keep:
-            print("kept: %s" % self.root)
-        elif self.temporary:
-            shutil.rmtree(self.root, ignore_errors=True)
+        if self.temporary:
+            print("kept:", self.root) if self.keep else shutil.rmtree(self.root, ignore_errors=True)
 
     def seen(self, host_path):
         """A host path as the programs see it: Wine maps Z: to the root."""
@@ -115,11 +108,9 @@ class Sandbox(contextlib.AbstractContextManager):
         write(os.path.join(self.cwd, "workshopPath.txt"), os.fsencode(self.seen(path)))
 
     def localsteam(self, *words):
-        """Runs the control tool; its output, stripped."""
         run = self.run(b"", 60, program=self.programs.localsteam, args=words)
-        if run.code != 0:
-            raise HarnessError("drav-localsteam %s exited %s: %s" % (
-                " ".join(words), run.code, run.err.decode("utf-8", "replace").strip()))
+        check(run.code == 0, "drav-localsteam %s exited %s: %s" % (
+            " ".join(words), run.code, run.err.decode("utf-8", "replace").strip()))
         return run.text().strip()
 
     def publish(self, title, path, *extra):
@@ -128,7 +119,7 @@ class Sandbox(contextlib.AbstractContextManager):
 
     def start(self, stdin, preexec_fn=None, program=None, args=()):
         """Starts `program` (the tool) on `stdin`; files, as Wine's server may hold pipes open."""
-        in_file, out_file, err_file = (tempfile.TemporaryFile() for _ in range(3))
+        in_file, out_file, err_file = (tempfile.NamedTemporaryFile() for _ in range(3))
         with in_file:
             in_file.write(stdin)
             in_file.seek(0)
@@ -148,9 +139,7 @@ class Sandbox(contextlib.AbstractContextManager):
             kill_group(process)
             code = None
         with out_file, err_file:
-            out_file.seek(0)
-            err_file.seek(0)
-            out, err = out_file.read(), err_file.read()
+            out, err = read(out_file.name), read(err_file.name)
         return Run(code, out.replace(b"\r\n", b"\n") if self.programs.windows else out, err,
                    time.monotonic() - started)
 
@@ -171,11 +160,11 @@ def kill_group(process):
 
 
 def tree(folder, recursive=True):
-    """The entries below `folder` but the lock file, sorted, folders with '/'."""
+    """The entries below `folder` but the tool's lock file, sorted, folders with '/'."""
     return sorted(os.path.relpath(os.path.join(base, name), folder).replace(os.sep, "/")
                   + "/" * (name in folders)
                   for base, folders, files in list(os.walk(folder))[:None if recursive else 1]
-                  for name in folders + files if name != WORKSHOP_LOCK)
+                  for name in folders + files if name != ".drav-workshop.lock")
 
 
 def read(path):
@@ -226,8 +215,7 @@ def check_text(text, wanted, what):
 
 
 def main(cases, prefix="drav-", **env):
-    """Runs each case(sandbox, rng), `-j` at once; `sandbox(**options)` makes a Sandbox
-    with a path file and `env`. A case's own generator repeats its draws when run alone."""
+    """Runs each case(sandbox, rng), `-j` at once; a case's generator repeats its draws alone."""
     parser = argparse.ArgumentParser(description=sys.modules["__main__"].__doc__)
     parser.add_argument("--tool", required=True, help="the drav-workshop executable")
     parser.add_argument("--localsteam", required=True, help="the drav-localsteam one")
@@ -239,10 +227,8 @@ def main(cases, prefix="drav-", **env):
     args = parser.parse_args()
     programs = Programs(args.tool, args.localsteam, args.wrapper)
 
-    def sandbox(path_file=True, **options):
-        box = Sandbox(programs, path_file=path_file, keep=args.keep, prefix=prefix, **options)
-        box.env.update(env)
-        return box
+    def sandbox(**options):
+        return Sandbox(programs, keep=args.keep, prefix=prefix, env=env, **options)
 
     def one(case):
         started = time.monotonic()
@@ -251,9 +237,9 @@ def main(cases, prefix="drav-", **env):
             return "ok", " (%.1fs)" % (time.monotonic() - started)
         except SkipTest:
             return "SKIPPED", ""
-        except (Failure, HarnessError, OSError) as failure:
+        except (Failure, OSError) as error:
             return "FAILED", " (draw %d)\n    %s\n" % (
-                args.draw, str(failure).replace("\n", "\n    "))
+                args.draw, str(error).replace("\n", "\n    "))
 
     cases = [case for case in cases if args.filter in case.__name__]
     counts = collections.Counter()

@@ -1,6 +1,5 @@
 #!/usr/bin/env python3
-"""Runs the scenarios (*.scn) below this folder, each in a fresh sandbox: the answers
-typed, the tool's whole output compared with the dialogue. README.md gives the format."""
+"""Runs the scenarios (*.scn) below this folder, each in a fresh sandbox (see README.md)."""
 
 import collections
 import functools
@@ -25,21 +24,19 @@ RUN_STEPS = ("only", "store", "args", "status", "stderr", "nopath", "limit")
 ESCAPES = {"n": "\n", "t": "\t", "r": "\r", "0": "\0", "\\": "\\", "s": " "}
 # The marks of the dialogue; one that ends at a prompt reads an answer, and so
 # does @unread (typed at the end, never read).
-MARKS = {
-    "@banner": harness.BANNER + "\n",
-    "@done": harness.COMPLETED[1:],
-    "@menu": harness.menu("{path}")[1:],
-    "@types": harness.TYPE_MENU[1:],
-    "/>": "/>",
-    "@folder": "The workshop path is the directory where your \nworkshop items are (typically "
-               "your DRAV install dir).\n\nYOU WILL CHOOSE ONE NOW.\n\n\n"
-               "Choose folder containing workshop assets:" + harness.PROMPT,
-    "@maprule": "NOTE:\nDRAV maps must be .tmx files.\n\nYOU WILL CHOOSE THE FILE NOW.  \n",
-    "@mappick": "Choose workshop asset: (*.tmx)\nFolder: {game}\nWanted: the Map file to "
-                "upload\n  (no matching file in this folder)\nType a number, a path in this "
-                "folder or a full path; an empty line cancels." + harness.PROMPT,
-    "@unread": "",
-}
+MARKS = {"@banner": harness.BANNER + "\n",
+         "@done": harness.COMPLETED[1:],
+         "@menu": harness.menu("{path}")[1:],
+         "@types": harness.TYPE_MENU[1:],
+         "/>": "/>",
+         "@folder": "The workshop path is the directory where your \nworkshop items are (typically "
+                    "your DRAV install dir).\n\nYOU WILL CHOOSE ONE NOW.\n\n\n"
+                    "Choose folder containing workshop assets:" + harness.PROMPT,
+         "@maprule": "NOTE:\nDRAV maps must be .tmx files.\n\nYOU WILL CHOOSE THE FILE NOW.  \n",
+         "@mappick": "Choose workshop asset: (*.tmx)\nFolder: {game}\nWanted: the Map file to "
+                     "upload\n  (no matching file in this folder)\nType a number, a path in this "
+                     "folder or a full path; an empty line cancels." + harness.PROMPT,
+         "@unread": ""}
 # Marks that stand for several lines of the dialogue.
 SHORTHANDS = {"@exit": "@menu x\n@done",
               "@update": "@menu 2\nTalking to Steam Workshop...\n\n\nChoose which item to update:",
@@ -164,7 +161,7 @@ class Scenario:
     def localsteam(self, words):
         return self.box.localsteam(*[self.expand(word) for word in words])
 
-    def setup_step(self, step, verb, words):
+    def setup_step(self, step, verb, *words):
         host = [self.expand(word, "host") for word in words]
         if verb == "localsteam":
             self.localsteam(words)
@@ -195,11 +192,11 @@ class Scenario:
         else:
             check(verb in RUN_STEPS, "unknown setup step %r" % verb)
 
-    def check(self, step, words):
+    def check(self, step, *words):
         if words[0] == "eventually":  # retried for up to 5 s
             for _ in range(100):
                 try:
-                    return self.check(step, words[1:])
+                    return self.check(step, *words[1:])
                 except Failure:
                     time.sleep(0.05)
             words = words[1:]
@@ -217,10 +214,9 @@ class Scenario:
             return
         if verb == "missing":
             actual, wanted = os.path.lexists(path), False
-        elif verb == "file":
-            actual, wanted = read(path) if os.path.isfile(path) else None, self.content(step)
-        elif verb == "same":
-            actual, wanted = read(path), read(self.expand(words[2], "host"))
+        elif verb in ("file", "same"):
+            actual = read(path) if os.path.isfile(path) else None
+            wanted = self.content(step) if verb == "file" else read(self.expand(words[2], "host"))
         elif verb in ("dir", "tree"):
             actual = harness.tree(path, verb == "tree") if os.path.isdir(path) else None
             wanted = sorted(self.expand(word) for word in split(step.rest))
@@ -236,8 +232,15 @@ def size_limit(limit):
     resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
 
 
+def each_step(steps, action, where):
+    for step in steps:
+        try:
+            action(step, *step.words)
+        except (Failure, OSError, ValueError) as error:
+            raise Failure("%s %d: %s" % (where, step.line_no, error))
+
+
 def run(path, sandbox, rng):
-    """The harness's case of the scenario at `path`: Failure with what differed."""
     setup, dialogues, after = parse_scenario(path)
     given = collections.defaultdict(list, ((step.words[0], step.words[1:]) for step in setup))
     with sandbox(store_args=None if given["store"] == ["none"] else given["store"],
@@ -245,11 +248,7 @@ def run(path, sandbox, rng):
         if given["only"] not in ([], ["windows" if box.programs.windows else "posix"]):
             raise harness.SkipTest()
         scenario = Scenario(box)
-        for step in setup:
-            try:
-                scenario.setup_step(step, step.words[0], step.words[1:])
-            except (Failure, harness.HarnessError, OSError) as error:
-                raise Failure("line %d: %s" % (step.line_no, error))
+        each_step(setup, scenario.setup_step, "line")
         limit = given["limit"]
         result = box.run(scenario.expand(dialogues[0][1]).encode("utf-8", "surrogateescape"),
                          preexec_fn=(lambda: size_limit(int(limit[0]))) if limit else None,
@@ -263,15 +262,10 @@ def run(path, sandbox, rng):
             report += harness.differences(
                 "standard error", [scenario.content(step).decode("utf-8", "replace")],
                 result.err.decode("utf-8", "replace").replace("\r\n", "\n"))
-        for step in after if not report else []:
-            try:
-                scenario.check(step, step.words)
-            except (Failure, harness.HarnessError, OSError, ValueError) as error:
-                report.append("after-check at line %d: %s" % (step.line_no, error))
-                break
         if report and result.err.strip():
             report.append("standard error (last lines):\n" + result.err_tail())
         check(not report, "\n".join(report))
+        each_step(after, scenario.check, "after-check at line")
 
 
 def case(path):
