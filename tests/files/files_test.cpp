@@ -57,9 +57,7 @@ TEST(Directory, CreateListAndDelete) {
   for (const std::string& folder : {staging, nested}) {
     for (const std::string& name : files)
       writeFile(joinPath(folder, name), "x");
-    fs::permissions(joinPath(folder, "map_a.tmx"),
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
+    fs::permissions(joinPath(folder, "map_a.tmx"), fs::perms::owner_read);
   }
   EXPECT_EQ(files, sortedFiles(staging));
   ASSERT_TRUE(listFolders(staging, &folders));
