@@ -31,9 +31,7 @@ static bool gShortWrites = false;
 extern "C" ssize_t write(int file, const void* data, size_t size) {
   static auto next = reinterpret_cast<ssize_t (*)(int, const void*, size_t)>(
       dlsym(RTLD_NEXT, "write"));
-  if (gShortWrites && file > 2 && size > 1000)
-    size = 1000;
-  return next(file, data, size);
+  return next(file, data, gShortWrites && file > 2 && size > 1000 ? 1000 : size);
 }
 
 extern "C" ssize_t copy_file_range(int in, off64_t* inOffset, int out, off64_t* outOffset,
@@ -87,10 +85,8 @@ int exitCodeOfChild(const std::function<int()>& check, const std::string& folder
   if (user && chown(folder.c_str(), user->pw_uid, user->pw_gid) != 0)
     return -2;
   pid_t child = fork();
-  if (child == 0 && user && (setgid(user->pw_gid) != 0 || setuid(user->pw_uid) != 0))
-    _exit(100);
   if (child == 0)
-    _exit(check());
+    _exit(user && (setgid(user->pw_gid) != 0 || setuid(user->pw_uid) != 0) ? 100 : check());
   int status = 0;
   if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
     return -1;
@@ -135,7 +131,6 @@ TEST(FileCopyPosix, LinksAndSpecialFiles) {
     EXPECT_FALSE(fs::exists(dir.file("copy"))) << source;
   }
 }
-
 
 // The user's own read-only folders are opened up to be emptied; a copy
 // into one fails and keeps the file there. A folder inside that belongs to

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <optional>
-#include <string>
 
 #include <gtest/gtest.h>
 
@@ -17,23 +16,16 @@
 namespace {
 
 /// Sets the environment variable `name` to `value` for its scope.
-class cScopedVariable {
- public:
-  cScopedVariable(const char* name, const std::string& value) : name_(name) {
+struct cScopedVariable {
+  cScopedVariable(const char* name, const std::string& value) : name(name) {
     if (const char* old = getenv(name))
-      saved_ = old;
+      saved = old;
     setenv(name, value.c_str(), 1);
   }
-  ~cScopedVariable() {
-    if (saved_)
-      setenv(name_, saved_->c_str(), 1);
-    else
-      unsetenv(name_);
-  }
+  ~cScopedVariable() { saved ? setenv(name, saved->c_str(), 1) : unsetenv(name); }
 
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
+  const char* name;
+  std::optional<std::string> saved;
 };
 
 // A desktop whose only choosers or opener are fake programs that record
