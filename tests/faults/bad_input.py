@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-"""Bad input at each question of a whole session: the input ends there, or
-the answer is garbage. The tool answers as in the whole session up to that
-question, then with the question's own refusal, and ends cleanly."""
+"""Bad input at each question of a whole session: the input ends there, or the answer is garbage.
+The tool answers as in the session up to there, then with that question's refusal, and ends."""
 
 import os
 import re
@@ -45,9 +44,8 @@ GARBAGE = {
 
 
 def check_variant(sandbox, what, timeout, change):
-    """Runs the session with its answers changed by `change(answers)`, which
-    gives them back with the output that the run must begin with; the output
-    with the sandbox's root as {tmp}."""
+    """Runs the session with its answers changed by `change(answers)`, which gives them back with
+    the output that the run must begin with; the output with the sandbox's root as {tmp}."""
     with sandbox() as setup:
         answers, wanted = change([answer.encode() for answer in full_session(setup)])
         run = setup.run(hn.answers(*answers), timeout=timeout)
@@ -61,8 +59,8 @@ def check_variant(sandbox, what, timeout, change):
 
 
 def full_session(setup):
-    """Makes the world of a session that creates a map, updates it, installs
-    a subscription and changes the workshop path; its answers."""
+    """Makes the world of a session that creates a map, updates it, installs a subscription and
+    changes the workshop path; its answers."""
     levels = os.path.join(setup.game, "Levels")
     for name, data in (("game/Levels/canyon.tmx", b"<map/>"), ("src/dune.tmx", b"<map/>"),
                        ("game/Levels/canyon.png", hn.read(hn.PREVIEW)),
