@@ -52,16 +52,14 @@ def check_variant(sandbox, what, timeout, change):
         hn.check_clean_end(run, what)
         hn.check(len(run.out) < 64 * 1024, "%s: %d bytes of output" % (what, len(run.out)))
         hn.check_text(run.text().replace(setup.root, "{tmp}"), wanted, what)
-        left = [folder for folder in (setup.game, os.path.join(setup.root, "other"))
-                if os.path.lexists(os.path.join(folder, hn.STAGING))]
-        hn.check(not left, "%s: a staging folder is left in %s" % (what, left))
+        left = [name for name in hn.tree(setup.root) if hn.STAGING in name]
+        hn.check(not left, "%s: staging left behind: %s" % (what, left))
         return run.text().replace(setup.root, "{tmp}")
 
 
 def full_session(setup):
     """Makes the world of a session that creates a map, updates it, installs a subscription and
     changes the workshop path; its answers."""
-    levels = os.path.join(setup.game, "Levels")
     for name, data in (("game/Levels/canyon.tmx", b"<map/>"), ("src/dune.tmx", b"<map/>"),
                        ("game/Levels/canyon.png", hn.read(hn.PREVIEW)),
                        ("game/Levels/canyon_v2.tmx", b"<map v='2'/>")):
@@ -70,8 +68,8 @@ def full_session(setup):
     setup.localsteam("subscribe", setup.store, item)
     setup.localsteam("install", setup.store, item)
     os.makedirs(os.path.join(setup.root, "other"))
-    return ["1", "1", "Red Canyon", os.path.join(levels, "canyon.tmx"),
-            "2", "0", os.path.join(levels, "canyon_v2.tmx"), "n", "Wider docks",
+    return ["1", "1", "Red Canyon", os.path.join(setup.game, "Levels", "canyon.tmx"),
+            "2", "0", os.path.join(setup.game, "Levels", "canyon_v2.tmx"), "n", "Wider docks",
             "3", "5", os.path.join(setup.root, "other"), "x"]
 
 

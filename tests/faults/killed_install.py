@@ -19,15 +19,14 @@ ASSET_SUFFIXES = (".tmx", ".php", ".htm", ".html", ".txt", ".rec")
 
 
 def content(label, name, size):
-    """`size` bytes in which every 64-byte line names the file, the version
-    and its own position: a part or a mix of two versions can't pass."""
+    """`size` bytes in which every 64-byte line names the file, the version and its own
+    position: a part or a mix of two versions can't pass."""
     return "".join(("%s %s %08d " % (label, name, line)).ljust(63, ".") + "\n"
                    for line in range(size // 64 + 1)).encode()[:size]
 
 
 def check_files(setup, old, new, label):
-    """Each game file old or new, anything else a copy's temporary file that no asset kind
-    matches."""
+    """Each game file old or new, anything else a copy's temporary file of no asset kind."""
     found = hn.contents(setup.game)
     strays = [os.path.basename(name) for name in found if name not in new]
     hn.check(all(".drav-tmp" in name and not name.endswith(ASSET_SUFFIXES) for name in strays),

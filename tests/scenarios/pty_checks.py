@@ -3,13 +3,11 @@
 tool ends, pasted lines dropped, the pause and the terminal's mode after it, input that ends or
 hangs up, Ctrl-C, and progress lines fitted to the terminal's width. POSIX only."""
 
-import fcntl
 import json
 import os
 import re
 import select
 import signal
-import struct
 import subprocess
 import sys
 import termios
@@ -45,7 +43,7 @@ class Terminal:
         self.text, self.at, self.closed = "", 0, False
 
     def resize(self, columns):
-        fcntl.ioctl(self.master, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
+        termios.tcsetwinsize(self.master, (24, columns))
 
     def wait_for(self, pattern, seconds=30):
         """The first match of `pattern` past the last one, or None."""
