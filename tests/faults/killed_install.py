@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-"""The tool killed (SIGKILL) 20 times at random points of an install of 200 items: each game file
-wholly old or wholly new, a kill's temporary files of no asset kind; the next run installs
-everything and removes those files."""
+"""SIGKILL at 20 random points of an install of 200 items: each game file wholly old or wholly new,
+a kill's temporary files of no asset kind; the next run installs everything and removes them."""
 
 import os
 import sys

@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-"""Runs the tool under a pseudo-terminal, as a person would: colours and their reset however the
-tool ends, pasted lines dropped, the pause and the terminal's mode after it, input that ends or
-hangs up, Ctrl-C, and progress lines fitted to the terminal's width. POSIX only."""
+"""The tool under a pseudo-terminal, as a person uses it: colours, pasted lines, the pause and the
+terminal's modes, every way the tool ends, and progress fitted to the width. POSIX only."""
 
 import json
 import os
@@ -92,9 +91,8 @@ class Terminal:
 
 
 def progress_of(term, pattern):
-    """What the progress between the parts of `pattern` showed, without colours, checked to stay on
-    its line and erase itself: its backspaces never move into the line's own text and end where
-    that text ended, with nothing but blanks after it."""
+    """What the progress between the parts of `pattern` showed (no colours), checked to erase itself
+    on its line: its backspaces never pass where the line's text ended, end there, leave blanks."""
     result = term.wait_for(pattern % (r"(.*?)(?:%s)*" % SGR), LATENCY + 60)
     shown = re.sub(SGR, "", result.group(1)) if result else "\n"
     cells, cursor = [], 0
