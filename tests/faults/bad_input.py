@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-"""Bad input at each question of a whole session: the input ends there, or
-the answer is garbage. The tool answers as in the whole session up to that
-question, then with the question's own refusal, and ends cleanly."""
+"""Bad input at each question of a whole session: the input ends there, or the answer is garbage.
+The tool answers as in the session up to there, then with that question's refusal, and ends."""
 
 import os
 import re
@@ -45,25 +44,22 @@ GARBAGE = {
 
 
 def check_variant(sandbox, what, timeout, change):
-    """Runs the session with its answers changed by `change(answers)`, which
-    gives them back with the output that the run must begin with; the output
-    with the sandbox's root as {tmp}."""
+    """Runs the session with its answers changed by `change(answers)`, which gives them back with
+    the output that the run must begin with; the output with the sandbox's root as {tmp}."""
     with sandbox() as setup:
         answers, wanted = change([answer.encode() for answer in full_session(setup)])
         run = setup.run(hn.answers(*answers), timeout=timeout)
         hn.check_clean_end(run, what)
         hn.check(len(run.out) < 64 * 1024, "%s: %d bytes of output" % (what, len(run.out)))
         hn.check_text(run.text().replace(setup.root, "{tmp}"), wanted, what)
-        left = [folder for folder in (setup.game, os.path.join(setup.root, "other"))
-                if os.path.lexists(os.path.join(folder, hn.STAGING))]
-        hn.check(not left, "%s: a staging folder is left in %s" % (what, left))
+        left = [name for name in hn.tree(setup.root) if hn.STAGING in name]
+        hn.check(not left, "%s: staging left behind: %s" % (what, left))
         return run.text().replace(setup.root, "{tmp}")
 
 
 def full_session(setup):
-    """Makes the world of a session that creates a map, updates it, installs
-    a subscription and changes the workshop path; its answers."""
-    levels = os.path.join(setup.game, "Levels")
+    """Makes the world of a session that creates a map, updates it, installs a subscription and
+    changes the workshop path; its answers."""
     for name, data in (("game/Levels/canyon.tmx", b"<map/>"), ("src/dune.tmx", b"<map/>"),
                        ("game/Levels/canyon.png", hn.read(hn.PREVIEW)),
                        ("game/Levels/canyon_v2.tmx", b"<map v='2'/>")):
@@ -72,8 +68,8 @@ def full_session(setup):
     setup.localsteam("subscribe", setup.store, item)
     setup.localsteam("install", setup.store, item)
     os.makedirs(os.path.join(setup.root, "other"))
-    return ["1", "1", "Red Canyon", os.path.join(levels, "canyon.tmx"),
-            "2", "0", os.path.join(levels, "canyon_v2.tmx"), "n", "Wider docks",
+    return ["1", "1", "Red Canyon", os.path.join(setup.game, "Levels", "canyon.tmx"),
+            "2", "0", os.path.join(setup.game, "Levels", "canyon_v2.tmx"), "n", "Wider docks",
             "3", "5", os.path.join(setup.root, "other"), "x"]
 
 

@@ -25,9 +25,8 @@ AWKWARD = [("Red Canyon ñ 地图.tmx", "1", "Levels", True),
 
 
 def awkward_names(sandbox, rng):
-    """A workshop path of blanks, non-ASCII and 255-byte folder names, over
-    260 characters long: items are published from typed paths of such names
-    and installed there, whole and under their own names."""
+    """A workshop path of blanks, non-ASCII and 255-byte folder names, over 260 characters long:
+    items are published from typed paths of such names and installed there, whole and as named."""
     with sandbox() as setup:
         game = os.path.join(setup.root, "game with blanks", "Ünïcødé ゲーム",
                             name_of_bytes("deep ", "", "ß"), name_of_bytes("deeper ", "", "d"))

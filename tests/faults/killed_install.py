@@ -1,11 +1,9 @@
 #!/usr/bin/env python3
-"""The tool killed (SIGKILL) 20 times at random points of an install of 200
-items: each game file wholly old or wholly new, a kill's temporary files of
-no asset kind; the next run installs everything and removes those files."""
+"""SIGKILL at 20 random points of an install of 200 items: each game file wholly old or wholly new,
+a kill's temporary files of no asset kind; the next run installs everything and removes them."""
 
 import os
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import harness as hn  # noqa: E402
@@ -20,65 +18,53 @@ ASSET_SUFFIXES = (".tmx", ".php", ".htm", ".html", ".txt", ".rec")
 
 
 def content(label, name, size):
-    """`size` bytes in which every 64-byte line names the file, the version
-    and its own position: a part or a mix of two versions can't pass."""
+    """`size` bytes in which every 64-byte line names the file, the version and its own
+    position: a part or a mix of two versions can't pass."""
     return "".join(("%s %s %08d " % (label, name, line)).ljust(63, ".") + "\n"
                    for line in range(size // 64 + 1)).encode()[:size]
 
 
-def check_files(setup, files, label):
-    """Each game file old or new, anything else a copy's temporary file that
-    no asset kind matches; the number of new files."""
+def check_files(setup, old, new, label):
+    """Each game file old or new, anything else a copy's temporary file of no asset kind."""
     found = hn.contents(setup.game)
-    strays = [os.path.basename(name) for name in found if name not in files]
+    strays = [os.path.basename(name) for name in found if name not in new]
     hn.check(all(".drav-tmp" in name and not name.endswith(ASSET_SUFFIXES) for name in strays),
              "%s: files that are no game file nor a copy's temporary file: %s" % (label, strays))
-    torn = [name for name in files if found.get(name) not in files[name]]
+    torn = [name for name in new if found.get(name) not in (old[name], new[name])]
     hn.check(not torn, "%s: gone, or neither the old nor the new content: %s" % (label, torn[:5]))
-    return sum(found[name] == new for name, (_, new) in files.items())
-
-
-def place_old(setup, files):
-    for name, (old, _) in files.items():
-        hn.write(os.path.join(setup.game, name), old)
 
 
 def killed_install(sandbox, rng):
     with sandbox() as setup:
-        files, ids = {}, []
+        old, new, ids = {}, {}, []
         for index in range(ITEMS):
             name = KINDS[index % len(KINDS)] % index
-            files[name] = (content("old", name, rng.randrange(200, 400) * 1024 + index),
-                           content("new", name, rng.randrange(200, 400) * 1024 + 7 * index))
+            old[name], new[name] = (content(label, name, rng.randrange(200 << 10, 400 << 10))
+                                    for label in ("old", "new"))
             source = os.path.join(setup.root, "src", str(index), os.path.basename(name))
-            hn.write(source, files[name][1])
+            hn.write(source, new[name])
             ids.append(setup.publish(name, source))
+            hn.write(os.path.join(setup.game, name), old[name])
         setup.localsteam("subscribe", setup.store, *ids)
         setup.localsteam("install", setup.store, *ids)
-        place_old(setup, files)
         # One whole install tells how long an install takes here.
         timing = setup.run(hn.answers("3", "x"), timeout=120)
         hn.check_clean_end(timing, "the timing run")
-        hn.check(check_files(setup, files, "the timing run") == ITEMS, "not all installed")
-        mixes = []
+        hn.check(hn.contents(setup.game) == new, "the timing run left %s" % hn.tree(setup.game))
         for kill in range(KILLS):
             # Every other run starts from the old files again, so that late
             # kills still meet old files to replace.
-            if kill % 2 == 0:
-                place_old(setup, files)
+            for name, data in old.items() if kill % 2 == 0 else ():
+                hn.write(os.path.join(setup.game, name), data)
             # Output to a file comes in blocks, so the moment is drawn from
-            # the time the whole install took.
-            process = setup.start(hn.answers("3", "x"))
-            time.sleep(rng.uniform(0.05, 0.95) * timing.elapsed)
-            hn.kill_group(process)
-            hn.check_sanitizer(setup.finish(process, 0), "kill %d" % kill)
-            mixes.append("%d" % check_files(setup, files, "after kill %d" % kill))
+            # the time the whole install took; the run is killed at its time limit.
+            run = setup.run(hn.answers("3", "x"), rng.uniform(0.05, 0.95) * timing.elapsed)
+            hn.check_sanitizer(run, "kill %d" % kill)
+            check_files(setup, old, new, "after kill %d" % kill)
         final = setup.run(hn.answers("3", "x"), timeout=120)
         hn.check_clean_end(final, "the run after the kills")
-        hn.check(check_files(setup, files, "the last run") == ITEMS and
-                 not any(".drav-tmp" in name for name in hn.tree(setup.game)),
+        hn.check(hn.contents(setup.game) == new,
                  "the last run left old or temporary files: %s" % hn.tree(setup.game))
-        print("        new files after each kill: %s" % " ".join(mixes))
 
 
 if __name__ == "__main__":

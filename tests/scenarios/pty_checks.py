@@ -1,16 +1,12 @@
 #!/usr/bin/env python3
-"""Runs the tool under a pseudo-terminal, as a person would: colours and
-their reset however the tool ends, pasted lines dropped, the pause and the
-terminal's mode after it, input that ends or hangs up, Ctrl-C, and progress
-lines fitted to the terminal's width. POSIX only; standard library only."""
+"""The tool under a pseudo-terminal, as a person uses it: colours, pasted lines, the pause and the
+terminal's modes, every way the tool ends, and progress fitted to the width. POSIX only."""
 
-import fcntl
 import json
 import os
 import re
 import select
 import signal
-import struct
 import subprocess
 import sys
 import termios
@@ -31,9 +27,8 @@ LATENCY = 2.0
 
 
 class Terminal:
-    """The tool (or `argv`) on the slave side of a pseudo-terminal of
-    `columns`; what it writes is collected from the master side, line feeds
-    as \\n."""
+    """The tool (or `argv`) on the slave side of a pseudo-terminal of `columns`; what it writes is
+    collected from the master side, line feeds as \\n."""
 
     def __init__(self, box, columns=160, argv=None):
         self.master, slave = os.openpty()
@@ -47,7 +42,7 @@ class Terminal:
         self.text, self.at, self.closed = "", 0, False
 
     def resize(self, columns):
-        fcntl.ioctl(self.master, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
+        termios.tcsetwinsize(self.master, (24, columns))
 
     def wait_for(self, pattern, seconds=30):
         """The first match of `pattern` past the last one, or None."""
@@ -74,10 +69,9 @@ class Terminal:
         os.write(self.master, text.encode())
 
     def finish(self, end=None):
-        """Sends the signal `end` (SIGHUP: the terminal hangs up) or none;
-        the exit status (-9: killed at the time limit). Checks the colours
-        (none under NO_COLOR=1, else the terminal's own at the end) and,
-        unless hung up, the modes (line mode, echo) as at the start."""
+        """Sends the signal `end` (SIGHUP: the terminal hangs up) or none; the exit status (-9:
+        killed at the time limit). Checks the colours (none under NO_COLOR=1, else the terminal's
+        own at the end) and, unless hung up, the modes (line mode, echo) as at the start."""
         if end == signal.SIGHUP:
             os.close(self.master)
         elif end:
@@ -96,20 +90,9 @@ class Terminal:
         return self.process.returncode
 
 
-def coloured(text, *colours):
-    """A pattern of `text` with each colour put before its part."""
-    pattern, at = "", 0
-    for colour, part in colours:
-        found = text.index(part, at)
-        pattern, at = pattern + re.escape(text[at:found]) + colour, found
-    return pattern + re.escape(text[at:])
-
-
 def progress_of(term, pattern):
-    """What the progress between the parts of `pattern` showed, without
-    colours, checked to stay on its line and erase itself: its backspaces
-    never move into the line's own text and end where that text ended,
-    with nothing but blanks after it."""
+    """What the progress between the parts of `pattern` showed (no colours), checked to erase itself
+    on its line: its backspaces never pass where the line's text ended, end there, leave blanks."""
     result = term.wait_for(pattern % (r"(.*?)(?:%s)*" % SGR), LATENCY + 60)
     shown = re.sub(SGR, "", result.group(1)) if result else "\n"
     cells, cursor = [], 0
@@ -123,8 +106,7 @@ def progress_of(term, pattern):
 
 
 def upload(term, folder):
-    """Publishes a bot config written into `folder` as a new item; what the
-    progress showed."""
+    """Publishes a bot config written into `folder` as a new item; what the progress showed."""
     path = os.path.join(folder, "bots_pty.txt")
     harness.write(path, b"bot pty 1\n" * 50)
     for question, typed in ((MENU, "1\n"), (TYPES, "6\n"), (r"your item\?" + PROMPT, "Bots\n"),
@@ -137,18 +119,21 @@ def upload(term, folder):
 
 
 def session(sandbox, rng):
-    """One session on a terminal whose Steam answers slowly, then each other
-    way the tool ends: a hang-up while SIGHUP is ignored (as under nohup),
-    during a read or while an answer is carried out; Ctrl-C and SIGTERM at
-    once. An unfinished item is deleted first."""
+    """One session on a terminal whose Steam answers slowly, then each other way the tool ends: a
+    hang-up while SIGHUP is ignored (as under nohup), during a read or while an answer is carried
+    out; Ctrl-C and SIGTERM at once. An unfinished item is deleted first."""
     with sandbox() as box:
         box.localsteam("set", box.store, "latency", str(int(LATENCY * 1000)))
         term = Terminal(box)
-        start = coloured(harness.BANNER + harness.menu(box.game), (CYAN, "https:"),
-                         (GREEN, "Steam"), (GREY, "\n\n"), (GREY, "\n\nUsing"),
-                         (GREEN, "\n\nCHOOSE"), (CYAN, "\n1) "), (GREY, "\n/>"))
-        term.check(term.wait_for(start + GREEN), "the banner, the path, the heading and "
-                   "the list in their colours, the prompt grey, the typing green")
+        # The start with each colour put before its part.
+        text, start, at = harness.BANNER + harness.menu(box.game), "", 0
+        for colour, part in ((CYAN, "https:"), (GREEN, "Steam"), (GREY, "\n\n"),
+                             (GREY, "\n\nUsing"), (GREEN, "\n\nCHOOSE"), (CYAN, "\n1) "),
+                             (GREY, "\n/>")):
+            found = text.index(part, at)
+            start, at = start + re.escape(text[at:found]) + colour, found
+        term.check(term.wait_for(start + re.escape(text[at:]) + GREEN), "the banner, the path, "
+                   "the heading and the list in their colours, the prompt grey, the typing green")
         # A block pasted at the menu: its first line answers, the rest is dropped.
         term.answer("", "?\nx\n")
         term.check(term.wait_for(RED + re.escape("\nI didn't understand your command.\n") +

@@ -13,11 +13,8 @@ set -u
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 tool= tests= wine=
-while [ $# -gt 1 ]; do
-  case $1 in
-    --tool | --tests | --wine) eval "${1#--}=\$2" ;;
-    *) break ;;
-  esac
+while [ $# -gt 1 ] && case $1 in --tool | --tests | --wine) ;; *) false ;; esac; do
+  eval "${1#--}=\$2"
   shift 2
 done
 [ $# -eq 0 ] || { echo "usage: $0 --tool PATH --tests PATH | --wine BUILD_W64_DIR" >&2; exit 2; }
