@@ -13,7 +13,6 @@
 
 #include "files/paths.h"
 #include "localsteam/local_store.h"
-#include "platform/files.h"
 #include "test_util.h"
 
 namespace {
@@ -55,11 +54,6 @@ class LocalSteamToolTest : public ::testing::Test {
 
   static std::string quote(const std::string& text) { return "\"" + text + "\""; }
 
-  std::string file(const std::string& name, const std::string& content) {
-    writeFile(temp_.file(name), content);
-    return temp_.file(name);
-  }
-
   ScopedTempDir temp_;
   cLocalStore store_{temp_.file("store")};
 };
@@ -69,6 +63,7 @@ class LocalSteamToolTest : public ::testing::Test {
 TEST_F(LocalSteamToolTest, BadInputExitsTwoWithOneLineAndUsageComesWhenAskedFor) {
   EXPECT_EQ(2, run("show", {"1000000"}).status);  // no store yet
   ASSERT_EQ(0, run("init").status);
+  writeFile(temp_.file("a.txt"), "a");
   const std::vector<std::vector<std::string>> cases = {
       {"init"}, {"frobnicate"}, {"break"}, {"subscribe", "5"},
       {"show", "1000000"}, {"set", "next-id", "12x"}, {"set", "next-id", "-1"},
@@ -77,7 +72,7 @@ TEST_F(LocalSteamToolTest, BadInputExitsTwoWithOneLineAndUsageComesWhenAskedFor)
       {"set", "latency", "4294967296"}, {"set", "user", "maybe"}, {"set", "colour", "red"},
       {"fault", "remove", "refuse"}, {"fault", "create", "sometimes"},
       {"fault", "create", "refuse", "-1"},
-      {"publish", "--title", "t", temp_.file("missing.txt")}, {"publish", file("a.txt", "a")}};
+      {"publish", "--title", "t", temp_.file("missing.txt")}, {"publish", temp_.file("a.txt")}};
   for (const auto& words : cases) {
     SCOPED_TRACE(words[0] + " " + (words.size() > 1 ? words[1] : ""));
     cRun result = run(words[0], std::vector<std::string>(words.begin() + 1, words.end()));
@@ -109,11 +104,9 @@ TEST_F(LocalSteamToolTest, TwoProcessesChangeOneStoreAtOnce) {
   for (int i = 0; i < 200000; ++i)
     list += ",1";
   writeFile(joinPath(store_.folder(), "subscriptions.json"), list + "]");
-  cStoreItem items[2];
-  for (cStoreItem& item : items) {
-    item.id = &item - items + 2;
+  cStoreItem item;
+  for (item.id = 2; item.id <= 3; ++item.id)
     ASSERT_TRUE(store_.writeItem(item));
-  }
   cRun second;
   std::thread other([&] { second = runWords({"subscribe", store_.folder(), "3"}, "second"); });
   EXPECT_EQ(0, run("subscribe", {"2"}).status);
@@ -131,7 +124,8 @@ TEST_F(LocalSteamToolTest, TwoProcessesChangeOneStoreAtOnce) {
 // title that is not UTF-8 is kept with a replacement character.
 TEST_F(LocalSteamToolTest, StoreFilesAreReplacedWholeAndFailedWritesSaySo) {
   ASSERT_EQ(0, run("init").status);
-  ASSERT_EQ(0, run("publish", {"--title", "caf\xe9", file("map_a.txt", "abc")}).status);
+  writeFile(temp_.file("map_a.txt"), "abc");
+  ASSERT_EQ(0, run("publish", {"--title", "caf\xe9", temp_.file("map_a.txt")}).status);
   cStoreItem item;
   ASSERT_TRUE(store_.readItem(1000000, &item));
   EXPECT_EQ("caf\xef\xbf\xbd", item.title);
@@ -145,7 +139,7 @@ TEST_F(LocalSteamToolTest, StoreFilesAreReplacedWholeAndFailedWritesSaySo) {
   const std::vector<std::vector<std::string>> writes = {
       {"set", store_.folder(), "latency", "7"},
       {"subscribe", store_.folder(), "1000000"},
-      {"publish", store_.folder(), "--title", "c", file("map_c.txt", "c")}};
+      {"publish", store_.folder(), "--title", "c", temp_.file("map_a.txt")}};
   for (const auto& words : writes) {
     cRun failed = runWords(words, "full", false);
     EXPECT_EQ(1, failed.status) << words[0];
