@@ -59,9 +59,9 @@ class LocalSteamTest : public ::testing::Test {
     cStoreItem item;
     item.owner = owner;
     item.app = toolAppId();
-    EXPECT_TRUE(store_.allocateId(&item.id));
-    EXPECT_TRUE(store_.copyContentFolder(&item, folderWith("map_x.txt", "x")));
-    EXPECT_TRUE(store_.writeItem(item));
+    EXPECT_TRUE(store_.allocateId(&item.id) &&
+                store_.copyContentFolder(&item, folderWith("map_x.txt", "x")) &&
+                store_.writeItem(item));
     return item.id;
   }
 
@@ -148,19 +148,19 @@ TEST_F(LocalSteamTest, AnswersComeFromThePumpAfterTheLatencyToTheirBinding) {
     EXPECT_EQ(i < 2 ? 1u : 0u, catchers[i].heard.size()) << i;
 }
 
-// The tool reads every page alike, so only here would another page size show.
+// The tool reads every page alike, so only here would another page size
+// show: of 51 items, the second page holds one (a page of 49 would leave
+// two there, one of 51 none).
 TEST_F(LocalSteamTest, QueryPagesHoldFiftyItems) {
   for (int i = 0; i < 51; ++i)
     publish(kAccount);
   start();
-  for (uint32_t page = 1; page <= 2; ++page) {
-    UGCQueryHandle_t handle = ugc_->CreateQueryUserUGCRequest(
-        kAccount, k_EUserUGCList_Published, k_EUGCMatchingUGCType_Items_ReadyToUse,
-        k_EUserUGCListSortOrder_CreationOrderDesc, 0, toolAppId(), page);
-    auto completed = await<SteamUGCQueryCompleted_t>(ugc_->SendQueryUGCRequest(handle));
-    EXPECT_EQ(page == 1 ? 50u : 1u, uint32_t(completed.m_unNumResultsReturned));
-    EXPECT_EQ(51u, uint32_t(completed.m_unTotalMatchingResults));
-  }
+  UGCQueryHandle_t handle = ugc_->CreateQueryUserUGCRequest(
+      kAccount, k_EUserUGCList_Published, k_EUGCMatchingUGCType_Items_ReadyToUse,
+      k_EUserUGCListSortOrder_CreationOrderDesc, 0, toolAppId(), 2);
+  auto completed = await<SteamUGCQueryCompleted_t>(ugc_->SendQueryUGCRequest(handle));
+  EXPECT_EQ(1u, uint32_t(completed.m_unNumResultsReturned));
+  EXPECT_EQ(51u, uint32_t(completed.m_unTotalMatchingResults));
 }
 
 TEST_F(LocalSteamTest, FailedCallsLeaveTheStoreAsItWas) {
@@ -168,8 +168,7 @@ TEST_F(LocalSteamTest, FailedCallsLeaveTheStoreAsItWas) {
   PublishedFileId_t theirs = publish(kAccount + 1);
   start();
   std::string content = folderWith("map_a.txt", "level");
-  std::string empty = temp_.file("empty");
-  createFolder(empty);
+  createFolder(temp_.file("empty"));
   // Images of 15 and 16 bytes, and of 1 MiB: the bounds of a preview's size.
   for (size_t size : {15, 16, 1024 * 1024})
     writeFile(temp_.file(std::to_string(size)), std::string(size, 'p'));
@@ -179,7 +178,7 @@ TEST_F(LocalSteamTest, FailedCallsLeaveTheStoreAsItWas) {
     EResult expected;
   } cases[] = {
       {mine, temp_.file("missing"), "", "", k_EResultFileNotFound},
-      {mine, empty, "", "", k_EResultFileNotFound},
+      {mine, temp_.file("empty"), "", "", k_EResultFileNotFound},
       {mine, content, temp_.file("missing.png"), "", k_EResultFileNotFound},
       {mine, content, temp_.file("15"), "", k_EResultInvalidParam},
       {mine, content, temp_.file("16"), std::string(129, 'x'), k_EResultInvalidParam},
