@@ -120,15 +120,11 @@ TEST_F(LocalSteamToolTest, TwoProcessesChangeOneStoreAtOnce) {
 #ifndef _WIN32
 // Every store file is replaced whole through a temporary file (one
 // function writes them all), so whoever holds the old one (here a second
-// link) reads it whole; a write that fails is said and changes nothing. A
-// title that is not UTF-8 is kept with a replacement character.
+// link) reads it whole; a write that fails is said and changes nothing.
 TEST_F(LocalSteamToolTest, StoreFilesAreReplacedWholeAndFailedWritesSaySo) {
   ASSERT_EQ(0, run("init").status);
   writeFile(temp_.file("map_a.txt"), "abc");
-  ASSERT_EQ(0, run("publish", {"--title", "caf\xe9", temp_.file("map_a.txt")}).status);
-  cStoreItem item;
-  ASSERT_TRUE(store_.readItem(1000000, &item));
-  EXPECT_EQ("caf\xef\xbf\xbd", item.title);
+  ASSERT_EQ(0, run("publish", {"--title", "a", temp_.file("map_a.txt")}).status);
   std::string path = joinPath(store_.folder(), "settings.json");
   std::string before = readFile(path);
   ASSERT_EQ(0, link(path.c_str(), temp_.file("old").c_str()));
