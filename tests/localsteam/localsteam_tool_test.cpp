@@ -36,13 +36,12 @@ class LocalSteamToolTest : public ::testing::Test {
     if (!room)
       command = "(trap '' XFSZ; ulimit -f 0; " + command + " 2>&1; echo \" $?\") | cat";
     std::string out = temp_.file(tag + ".out"), err = temp_.file(tag + ".err");
-    cRun result;
-    result.status = system((command + " >" + quote(out) + " 2>" + quote(err)).c_str());
+    // A braced list is evaluated in order: the run, then what it wrote.
+    cRun result{system((command + " >" + quote(out) + " 2>" + quote(err)).c_str()),
+                readFile(out), readFile(err)};
     // POSIX hands back a wait status (exit code in the second byte),
     // Windows the exit code itself.
     result.status = result.status > 255 ? result.status >> 8 : result.status;
-    result.out = readFile(out);
-    result.err = readFile(err);
     if (!room)
       result.status = atoi(result.out.substr(result.out.rfind(' ') + 1).c_str());
     return result;
