@@ -70,7 +70,7 @@ TEST_F(LocalSteamToolTest, BadInputExitsTwoWithOneLineAndUsageComesWhenAskedFor)
       {"set", "next-id", "18446744073709551616"}, {"set", "latency", "fast"},
       {"set", "latency", "4294967296"}, {"set", "user", "maybe"}, {"set", "colour", "red"},
       {"fault", "remove", "refuse"}, {"fault", "create", "sometimes"},
-      {"fault", "create", "refuse", "-1"},
+      {"fault", "create", "refuse", "-1"}, {"set", "latency", "-0"},
       {"publish", "--title", "t", temp_.file("missing.txt")}, {"publish", temp_.file("a.txt")}};
   for (const auto& words : cases) {
     SCOPED_TRACE(words[0] + " " + (words.size() > 1 ? words[1] : ""));
