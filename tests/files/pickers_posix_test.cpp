@@ -28,21 +28,22 @@ struct cScopedVariable {
   std::optional<std::string> saved;
 };
 
-// A desktop whose only choosers or opener are fake programs that record
-// their arguments, one per line, and then run their reply.
-TEST(DesktopPicker, ChoosersAndOpenerOfTheDesktop) {
+/// Puts the fake `program` into `temp`: it records its arguments in
+/// "arguments", one per line, and then runs `reply`.
+void installFake(const ScopedTempDir& temp, const std::string& program, const std::string& reply) {
+  writeFile(temp.file(program),
+            "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + temp.file("arguments") + "'\n" + reply);
+  chmod(temp.file(program).c_str(), 0755);
+}
+
+TEST(DesktopPicker, ChoosersOfTheDesktop) {
   ScopedTempDir temp;
   cScopedVariable path("PATH", temp.path());
   cScopedVariable display("DISPLAY", ":0");  // a desktop, whatever WAYLAND_DISPLAY says
   cTerminalOverride terminals(true, false);
-  auto installChooser = [&](const std::string& program, const std::string& reply) {
-    writeFile(temp.file(program),
-              "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + temp.file("arguments") + "'\n" + reply);
-    chmod(temp.file(program).c_str(), 0755);
-  };
   auto arguments = [&] { return readFile(temp.file("arguments")); };
   // A script at standard input gets the console picker.
-  installChooser("zenity", "exit 0");
+  installFake(temp, "zenity", "exit 0");
   std::string chosen, folder = temp.path();
   {
     cConsoleCapture script;
@@ -53,7 +54,7 @@ TEST(DesktopPicker, ChoosersAndOpenerOfTheDesktop) {
   EXPECT_EQ("", arguments());
   // The file chooser gets the title, the folder and the filters.
   writeFile(temp.file("page.htm"), "<p>");
-  installChooser("zenity", "echo '" + temp.file("page.htm") + "'");
+  installFake(temp, "zenity", "echo '" + temp.file("page.htm") + "'");
   ASSERT_TRUE(chooseFile(&chosen, temp.path(), ".PHP\0*.php\0HTM\0*.htm;*.HTM\0", "a page"));
   EXPECT_EQ(temp.file("page.htm"), chosen);
   EXPECT_EQ("--file-selection\n--title=Choose workshop asset:\n--filename=" + temp.path() +
@@ -61,7 +62,7 @@ TEST(DesktopPicker, ChoosersAndOpenerOfTheDesktop) {
             arguments());
   // A cancelled dialog, or a chosen file that is gone, is a cancel.
   for (const std::string& reply : {"echo " + temp.path() + "; exit 1", "echo " + temp.file("x")}) {
-    installChooser("zenity", reply);
+    installFake(temp, "zenity", reply);
     folder = temp.path();
     chosen = "previous";
     EXPECT_FALSE(chooseFile(&chosen, temp.path(), "DRAV Map\0*.tmx\0", "a map")) << reply;
@@ -71,15 +72,21 @@ TEST(DesktopPicker, ChoosersAndOpenerOfTheDesktop) {
   }
   // Without zenity, kdialog serves.
   unlink(temp.file("zenity").c_str());
-  installChooser("kdialog", "echo '" + temp.path() + "/'");
+  installFake(temp, "kdialog", "echo '" + temp.path() + "/'");
   folder = "/";
   ASSERT_TRUE(chooseFolder(&folder));
   EXPECT_EQ(temp.path(), folder);
   EXPECT_EQ("--title\nChoose folder containing workshop assets:\n--getexistingdirectory\n/\n",
             arguments());
-  // A desktop without a file browser makes the opener complain; none of it
-  // may reach the tool's console.
-  installChooser("xdg-open", "echo out; echo err >&2; : > '" + temp.file("done") + "'");
+}
+
+// A desktop without a file browser makes the opener complain; none of it
+// may reach the tool's console.
+TEST(DesktopPicker, OpenerOutputStaysOffTheConsole) {
+  ScopedTempDir temp;
+  cScopedVariable path("PATH", temp.path());
+  cScopedVariable display("DISPLAY", ":0");
+  installFake(temp, "xdg-open", "echo out; echo err >&2; : > '" + temp.file("done") + "'");
   int console = open(temp.file("console").c_str(), O_WRONLY | O_CREAT, 0600);
   ASSERT_LE(0, console);
   fflush(nullptr);
@@ -93,7 +100,7 @@ TEST(DesktopPicker, ChoosersAndOpenerOfTheDesktop) {
   dup2(savedErr, 2);
   for (int file : {savedOut, savedErr, console})
     close(file);
-  EXPECT_EQ(temp.path() + "\n", arguments());
+  EXPECT_EQ(temp.path() + "\n", readFile(temp.file("arguments")));
   EXPECT_EQ("", readFile(temp.file("console")));
 }
 

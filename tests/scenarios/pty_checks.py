@@ -169,22 +169,27 @@ def session(sandbox, rng):
         term.check(term.finish() == 0 and term.text.count("CHOOSE ACTION") == 6 and
                    content == [[{"name": "bots_pty.txt", "size": 500}]] * 2, "a key ends the "
                    "pause, exit status 0; each menu once; both items hold the uploaded file")
-        items = box.localsteam("list", box.store)
-        # NO_COLOR=1 (no colours) on a hang-up, empty (colours) otherwise.
-        hang_up_ignored = ["sh", "-c", "trap '' HUP; exec \"$0\"", box.programs.tool]
-        for end, typed, shown in ((signal.SIGHUP, "", ""), (signal.SIGHUP, "1\n", "Creating"),
-                                  (signal.SIGINT, "", ""), (signal.SIGTERM, "", ""),
-                                  (signal.SIGINT, "1\n", TYPES)):
-            box.env["NO_COLOR"] = "1" if end == signal.SIGHUP else ""
-            term = Terminal(box, argv=hang_up_ignored if end == signal.SIGHUP else None)
-            term.answer(MENU, typed, "the menu")
-            term.answer(shown, "", "the text before the end")
-            status = term.finish(end)
-            term.check(status == (0 if end == signal.SIGHUP else -end) and
-                       ("was deleted again." in term.text) == (shown == TYPES) and
-                       box.localsteam("list", box.store) == items,
-                       "%s after %r: the tool ends (status %s), an unfinished item deleted "
-                       "first" % (end.name, typed, status))
+        other_ends(box)
+
+
+def other_ends(box):
+    """Each other way the tool ends, in the session's world: NO_COLOR=1 (no colours) on a
+    hang-up, empty (colours) otherwise."""
+    items = box.localsteam("list", box.store)
+    hang_up_ignored = ["sh", "-c", "trap '' HUP; exec \"$0\"", box.programs.tool]
+    for end, typed, shown in ((signal.SIGHUP, "", ""), (signal.SIGHUP, "1\n", "Creating"),
+                              (signal.SIGINT, "", ""), (signal.SIGTERM, "", ""),
+                              (signal.SIGINT, "1\n", TYPES)):
+        box.env["NO_COLOR"] = "1" if end == signal.SIGHUP else ""
+        term = Terminal(box, argv=hang_up_ignored if end == signal.SIGHUP else None)
+        term.answer(MENU, typed, "the menu")
+        term.answer(shown, "", "the text before the end")
+        status = term.finish(end)
+        term.check(status == (0 if end == signal.SIGHUP else -end) and
+                   ("was deleted again." in term.text) == (shown == TYPES) and
+                   box.localsteam("list", box.store) == items,
+                   "%s after %r: the tool ends (status %s), an unfinished item deleted "
+                   "first" % (end.name, typed, status))
 
 
 if __name__ == "__main__":
