@@ -16,8 +16,6 @@
 
 namespace {
 
-const uint32_t kFolderBufferSize = 1024;
-
 /// One download, waited for until Steam broadcasts its end.
 class cDownloadWait {
  public:
@@ -54,17 +52,6 @@ class cDownloadWait {
   EResult result_;
   CCallback<cDownloadWait, DownloadItemResult_t, false> binding_;
 };
-
-/// The item's folder in the download cache; false when it has none.
-bool findItemFolder(const cCommandContext& context, PublishedFileId_t id, std::string* folder) {
-  std::vector<char> buffer(kFolderBufferSize);
-  uint64_t size = 0;
-  uint32_t timeStamp = 0;
-  if (!context.ugc->GetItemInstallInfo(id, &size, buffer.data(), kFolderBufferSize, &timeStamp))
-    return false;
-  *folder = itemFolderText(buffer);
-  return true;
-}
 
 /// Installs (or, on a dry run, shows) the files of the item folder;
 /// false, with the reason in `why`, when the folder can't be read or a
@@ -103,7 +90,7 @@ bool installFolder(const cCommandContext& context, PublishedFileId_t id,
 bool installItem(const cCommandContext& context, PublishedFileId_t id, bool dryRun,
                  std::string* why) {
   std::string folder;
-  bool onDisk = findItemFolder(context, id, &folder);
+  bool onDisk = findItemFolder(context.ugc, id, &folder);
   if (onDisk && installFolder(context, id, folder, dryRun, why))
     return true;
   if (dryRun) {
@@ -114,7 +101,7 @@ bool installItem(const cCommandContext& context, PublishedFileId_t id, bool dryR
   cDownloadWait download(id, context.app);
   if (!download.run(context.ugc, why))
     return false;
-  if (!findItemFolder(context, id, &folder)) {
+  if (!findItemFolder(context.ugc, id, &folder)) {
     *why = "the download left no folder";
     return false;
   }

@@ -140,9 +140,16 @@ void removeInstallTemporaries(const std::string& workshopPath) {
   }
 }
 
-std::string itemFolderText(const std::vector<char>& buffer) {
+bool findItemFolder(ISteamUGC* ugc, PublishedFileId_t id, std::string* folder) {
+  const uint32_t kFolderBufferSize = 1024;
+  std::vector<char> buffer(kFolderBufferSize);
+  uint64_t size = 0;
+  uint32_t timeStamp = 0;
+  if (!ugc->GetItemInstallInfo(id, &size, buffer.data(), kFolderBufferSize, &timeStamp))
+    return false;
   size_t length = strnlen(buffer.data(), buffer.size());
-  return length + 1 < buffer.size() ? std::string(buffer.data(), length) : "";
+  *folder = length + 1 < buffer.size() ? std::string(buffer.data(), length) : "";
+  return true;
 }
 
 std::vector<PublishedFileId_t> subscribedItems(ISteamUGC* ugc) {

@@ -48,10 +48,10 @@ bool carryOutInstallStep(const cInstallStep& step, std::string* why = nullptr);
 /// lock keeps every other copy out of them.
 void removeInstallTemporaries(const std::string& workshopPath);
 
-/// The item folder's path that Steam wrote into `buffer`; "" (no folder)
-/// when the text fills the buffer, as it may then be cut short and name
-/// another folder.
-std::string itemFolderText(const std::vector<char>& buffer);
+/// The folder of the item `id` in the download cache, in `folder`; false
+/// when the item is not on disk. A path that fills Steam's buffer gives ""
+/// (no folder), as it may then be cut short and name another folder.
+bool findItemFolder(ISteamUGC* ugc, PublishedFileId_t id, std::string* folder);
 
 /// The items the player is subscribed to, at most the 10,000 that one
 /// list of Steam holds.

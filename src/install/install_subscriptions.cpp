@@ -9,8 +9,6 @@
 
 namespace {
 
-const uint32_t kFolderBufferSize = 1024;
-
 void reportSkip(const std::string& name, const std::string& reason) {
   std::cout << red << "\nSkipped \"" << printableText(name) << "\": " << reason;
 }
@@ -27,27 +25,20 @@ void cWorkshop::installSubscriptions() {
   std::cout << green << "\nInstalling workshop items...\n" << cyan;
   removeInstallTemporaries(workshopPath);
 
-  std::vector<char> folder(kFolderBufferSize);
-  uint64_t sizeOnDisk = 0;
-  uint32_t timeStamp = 0;
+  std::string folder;
   for (PublishedFileId_t id : ids) {
-    bool onDisk = ugc->GetItemInstallInfo(id, &sizeOnDisk, folder.data(),
-                                          kFolderBufferSize, &timeStamp);
+    bool onDisk = findItemFolder(ugc, id, &folder);
     if (onDisk) {
-      if (installItemFolder(itemFolderText(folder), id))
+      if (installItemFolder(folder, id))
         continue;
       std::cout << cyan << "\nDownloading...";
     } else {
       std::cout << magenta << "\n" << id << " is not up to date!\n"
                 << cyan << "Downloading...";
     }
-    if (!downloadItem(id))
+    if (!downloadItem(id) || !findItemFolder(ugc, id, &folder))
       continue;
-    if (!ugc->GetItemInstallInfo(id, &sizeOnDisk, folder.data(), kFolderBufferSize,
-                                 &timeStamp)) {
-      continue;
-    }
-    if (!installItemFolder(itemFolderText(folder), id) && onDisk) {
+    if (!installItemFolder(folder, id) && onDisk) {
       std::cout << red << "\nDownload cache appears to be corrupted. Run " << yellow
                 << " \"Verify integrity of game cache\" " << red << "in Steam. ";
     }

@@ -2,9 +2,16 @@
 
 #include <ctype.h>
 
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "files/directory.h"
+#include "files/paths.h"
+#include "localsteam/local_steam.h"
+#include "localsteam/local_store.h"
+#include "test_util.h"
 
 namespace {
 
@@ -50,6 +57,29 @@ TEST(InstallRules, RefusesTheToolsFilesAndTheGamesFolders) {
       EXPECT_EQ("", refusal) << c.name;
     else
       EXPECT_NE(std::string::npos, refusal.find(c.reason)) << c.name << ": " << refusal;
+  }
+}
+
+// A cache path that fills Steam's buffer may be cut short and so name
+// another folder: it is no folder. Windows paths can't grow that long.
+TEST(InstallRules, ItemFolderThatFillsSteamsBufferIsNone) {
+  ScopedTempDir temp;
+  std::vector<std::string> stores = {temp.file("store")};
+#ifndef _WIN32
+  stores.push_back(joinPath(temp.path(), std::string(250, 'd') + "/" + std::string(250, 'e') +
+                                             "/" + std::string(250, 'f') + "/" +
+                                             std::string(250, 'g') + "/store"));
+#endif
+  for (const std::string& folder : stores) {
+    cLocalStore store(folder);
+    ASSERT_TRUE(store.create(1001));
+    ASSERT_TRUE(createFolder(store.cacheFolder(1000000)));
+    std::unique_ptr<cSteamBackend> steam(newLocalSteam(folder));
+    ASSERT_TRUE(steam->init());
+    std::string found = "previous";
+    EXPECT_FALSE(findItemFolder(steam->ugc(), 1000001, &found));
+    ASSERT_TRUE(findItemFolder(steam->ugc(), 1000000, &found));
+    EXPECT_EQ(folder.size() < 1000 ? store.cacheFolder(1000000) : "", found);
   }
 }
 
