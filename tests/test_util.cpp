@@ -6,6 +6,8 @@
 #include <iterator>
 #include <random>
 
+#include <stdlib.h>
+
 #include "files/directory.h"
 
 namespace fs = std::filesystem;
@@ -33,6 +35,26 @@ ScopedTempDir::~ScopedTempDir() {
 std::string ScopedTempDir::file(const std::string& name) const {
   return (fs::path(path_) / name).string();
 }
+
+namespace {
+
+void setVariable(const char* name, const char* value) {
+#ifdef _WIN32
+  _putenv((std::string(name) + "=" + (value ? value : "")).c_str());
+#else
+  value ? setenv(name, value, 1) : unsetenv(name);
+#endif
+}
+
+}  // namespace
+
+cScopedVariable::cScopedVariable(const char* name, const char* value) : name_(name) {
+  if (const char* old = getenv(name))
+    saved_ = old;
+  setVariable(name, value);
+}
+
+cScopedVariable::~cScopedVariable() { setVariable(name_, saved_ ? saved_->c_str() : nullptr); }
 
 void writeFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -4,6 +4,7 @@
 #define DRAV_TESTS_TEST_UTIL_H_
 
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,6 +23,18 @@ class ScopedTempDir {
 
  private:
   std::string path_;
+};
+
+/// Sets the environment variable `name` to `value` (null: removes it) for
+/// its scope, for the C runtime and the system alike.
+class cScopedVariable {
+ public:
+  cScopedVariable(const char* name, const char* value);
+  ~cScopedVariable();
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
 };
 
 void writeFile(const std::string& path, const std::string& content);

@@ -1,11 +1,8 @@
 #include "files/pickers.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -14,19 +11,6 @@
 #include "test_util.h"
 
 namespace {
-
-/// Sets the environment variable `name` to `value` for its scope.
-struct cScopedVariable {
-  cScopedVariable(const char* name, const std::string& value) : name(name) {
-    if (const char* old = getenv(name))
-      saved = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~cScopedVariable() { saved ? setenv(name, saved->c_str(), 1) : unsetenv(name); }
-
-  const char* name;
-  std::optional<std::string> saved;
-};
 
 /// Puts the fake `program` into `temp`: it records its arguments in
 /// "arguments", one per line, and then runs `reply`.
@@ -38,7 +22,7 @@ void installFake(const ScopedTempDir& temp, const std::string& program, const st
 
 TEST(DesktopPicker, ChoosersOfTheDesktop) {
   ScopedTempDir temp;
-  cScopedVariable path("PATH", temp.path());
+  cScopedVariable path("PATH", temp.path().c_str());
   cScopedVariable display("DISPLAY", ":0");  // a desktop, whatever WAYLAND_DISPLAY says
   cTerminalOverride terminals(true, false);
   auto arguments = [&] { return readFile(temp.file("arguments")); };
@@ -84,7 +68,7 @@ TEST(DesktopPicker, ChoosersOfTheDesktop) {
 // may reach the tool's console.
 TEST(DesktopPicker, OpenerOutputStaysOffTheConsole) {
   ScopedTempDir temp;
-  cScopedVariable path("PATH", temp.path());
+  cScopedVariable path("PATH", temp.path().c_str());
   cScopedVariable display("DISPLAY", ":0");
   installFake(temp, "xdg-open", "echo out; echo err >&2; : > '" + temp.file("done") + "'");
   int console = open(temp.file("console").c_str(), O_WRONLY | O_CREAT, 0600);

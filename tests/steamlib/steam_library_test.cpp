@@ -1,11 +1,9 @@
 #include "steamlib/steam_library.h"
 
-#include <gtest/gtest.h>
-
-#include <stdlib.h>
-
 #include <filesystem>
 #include <memory>
+
+#include <gtest/gtest.h>
 
 #include "files/paths.h"
 #include "platform/files.h"
@@ -154,16 +152,6 @@ TEST(SteamLibrarySearchTest, ToolFolderThenTheSystemNeverTheCurrentFolder) {
   removeFile(beside);
 }
 
-/// Sets or (`value` null) removes an environment variable, for the C
-/// runtime and the system alike.
-void setVariable(const char* name, const char* value) {
-#ifdef _WIN32
-  _putenv((std::string(name) + "=" + (value ? value : "")).c_str());
-#else
-  value ? setenv(name, value, 1) : unsetenv(name);
-#endif
-}
-
 /// Each version starts through its own entry point, with an app id unless
 /// one is set, and gets every call, by the signatures of its version, with
 /// its arguments. Registrations reach the library even before init; pumping
@@ -203,8 +191,7 @@ TEST(SteamLibraryFakeTest, EachVersionStartsAndGetsEveryCallByItsOwnSignatures) 
   for (const auto& c : cases) {
     const std::string path = joinPath(getToolFolder(), c.fileName);
     takeLog(path, c.initResult);
-    setVariable("SteamAppId", c.appId);
-    setVariable("SteamGameId", nullptr);
+    cScopedVariable appId("SteamAppId", c.appId), gameId("SteamGameId", nullptr);
     EXPECT_EQ(c.initResult ? "registered, not started" : "registered, started",
               exercise(newSteamLibraryAt(path)));
     EXPECT_EQ("RegisterCallback 3406\nRegisterCallResult 9\n" + c.log, takeLog(path)) << path;
