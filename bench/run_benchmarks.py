@@ -183,7 +183,7 @@ def publish_all(box, items):
         try:
             return box.localsteam("publish", box.store, "--title", title, "--owner",
                                   str(owner), "--metadata", metadata, path)
-        except harness.HarnessError as error:
+        except harness.Failure as error:
             raise BenchError(str(error))
 
     with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:

@@ -44,9 +44,6 @@ class Failure(Exception):
     """An expectation that the run did not meet, or a set-up step that failed."""
 
 
-HarnessError = Failure
-
-
 class Programs:
     """The tool, the control tool and what runs both (e.g. wine)."""
 
