@@ -3,13 +3,13 @@
 // it is checked end to end by the scenarios; here the answers themselves.
 #include <chrono>
 #include <memory>
-#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "files/directory.h"
 #include "files/paths.h"
 #include "localsteam/local_steam.h"
+#include "platform/process.h"
 #include "test_util.h"
 
 namespace {
@@ -113,7 +113,7 @@ TEST_F(LocalSteamTest, AnswersComeFromThePumpAfterTheLatencyToTheirBinding) {
   }
   steam_->unregisterCallResult(&catchers[2], calls[2]);
   steam_->runCallbacks();
-  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  sleepMilliseconds(250);
   EXPECT_TRUE(catchers[0].heard.empty());  // past the latency, still nothing until the next pump
   ASSERT_TRUE(pumpUntil([&] { return !catchers[0].heard.empty(); }));
 
